@@ -1,5 +1,4 @@
-#ifndef DSP_MISC_FASTMATH_HPP
-#define DSP_MISC_FASTMATH_HPP
+#pragma once
 
 // Polynomial approximations of the elementary functions that the signal library evaluates per
 // bin and per peak. Their results are part of the library's behaviour: spectra, window tables,
@@ -203,5 +202,3 @@ inline float DSP_atan2(float y, float x) {
 // Frequency ratio of a transposition in semitones, 2^(semitones / 12), evaluated exactly in
 // double precision and rounded once to float.
 float frequency(float semitones);
-
-#endif
