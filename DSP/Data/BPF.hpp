@@ -245,7 +245,10 @@ public:
         if (mLastX > x)
             mLastPosition = 0; // moving backwards: search again from the start
         const int p = mSearch.Hunt(Point(x, TY(0)), mLastPosition);
-        if (p == -1)
+        // Outside the points. A search without a usable previous position is a plain
+        // bisection, which reports x at or above the last point as n - 1 rather than -1;
+        // that has no right-hand neighbour to interpolate with, so it is clamped as well.
+        if (p < 0 || p >= n - 1)
             return x < X(0) ? Y(0) : Y(n - 1);
         mLastPosition = p;
         mLastX = x;
