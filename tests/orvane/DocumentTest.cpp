@@ -1,0 +1,234 @@
+#include "orvane/Document.hpp"
+#include "orvane/Interface.hpp"
+#include "orvane/Preset.hpp"
+
+#include "orvane/DeathText.hpp"
+#include "orvane/Observers.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using orvane::AnyValue;
+
+namespace {
+
+class TestPreset : public orvane::Preset {
+public:
+    TestPreset(unsigned int id, const std::string& name, bool* deleted = nullptr)
+        : orvane::Preset(id, name), m_deleted(deleted) {}
+    ~TestPreset() override {
+        if (m_deleted)
+            *m_deleted = true;
+    }
+
+private:
+    bool* m_deleted;
+};
+
+class RecordingHost : public orvane::Host {
+public:
+    explicit RecordingHost(bool supportsAutomation) : orvane::Host(supportsAutomation) {}
+    void sendAutomationToDaw(unsigned int index, float value) override {
+        orvane::Host::sendAutomationToDaw(index, value);
+        sent.push_back({index, value});
+    }
+    void programChanged(unsigned int) override {}
+    void own(orvane::Document* document, orvane::Automation* automation) {
+        m_document.reset(document);
+        m_automation.reset(automation);
+    }
+    std::vector<std::pair<unsigned int, float>> sent;
+};
+
+class LoggingAutomation : public orvane::Automation {
+public:
+    LoggingAutomation(orvane::Document* document, orvane::Host* host, Log* log = nullptr)
+        : orvane::Automation(2, document, host), m_log(log) {}
+    ~LoggingAutomation() override {
+        if (m_log)
+            m_log->push_back("automation deleted");
+    }
+    void doHandleAutomationFromDaw(unsigned int index, float value) override {
+        orvane::Automation::doHandleAutomationFromDaw(index, value);
+    }
+
+private:
+    Log* m_log;
+};
+
+struct ThreeObservers : ::testing::Test {
+    Log log;
+    TestDocument document;
+    LoggingGui editor{0, &document, log};
+    LoggingGui engine{1, &document, log};
+    LoggingGui bridge{2, &document, log};
+};
+
+} // namespace
+
+TEST_F(ThreeObservers, ChangeReachesEveryObserverButTheSource) {
+    document.updateParameter(0, AnyValue(0.5f), &editor);
+    EXPECT_EQ(log, (Log{"1:changed 0=0.50", "2:changed 0=0.50"}));
+    EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(0.5f));
+
+    log.clear();
+    document.updateParameter(1, AnyValue(300), &bridge);
+    EXPECT_EQ(log, (Log{"0:changed 1=300", "1:changed 1=300"}));
+}
+
+TEST_F(ThreeObservers, SourceUnknownToTheDocumentLeavesNobodyOut) {
+    Log other;
+    TestDocument elsewhere;
+    LoggingGui stranger(7, &elsewhere, other);
+    document.updateParameter(0, AnyValue(0.25f), &stranger);
+    document.updateParameter(0, AnyValue(0.75f), nullptr);
+    EXPECT_EQ(log, (Log{"0:changed 0=0.25", "1:changed 0=0.25", "2:changed 0=0.25",
+                        "0:changed 0=0.75", "1:changed 0=0.75", "2:changed 0=0.75"}));
+}
+
+TEST_F(ThreeObservers, ObserversSharingAnIdAreAllSkippedWhenOneIsTheSource) {
+    LoggingGui secondEngine(1, &document, log);
+    document.updateParameter(2, AnyValue(true), &engine);
+    EXPECT_EQ(log, (Log{"0:changed 2=1", "2:changed 2=1"}));
+}
+
+TEST_F(ThreeObservers, BroadcastTellsEveryoneTheStoredValue) {
+    document.setParameter(0, AnyValue(1.5f));
+    EXPECT_TRUE(log.empty());
+    document.broadcastToInterfaces(0, AnyValue(0.1f));
+    EXPECT_EQ(log, (Log{"0:changed 0=1.50", "1:changed 0=1.50", "2:changed 0=1.50"}));
+}
+
+TEST_F(ThreeObservers, ProgramChangeSuspendsAllThenSwitchesAllThenResumesAll) {
+    document.activateProgram(1);
+    EXPECT_EQ(log, (Log{"0:suspend 1", "1:suspend 1", "2:suspend 1", "0:preset", "1:preset",
+                        "2:preset", "0:suspend 0", "1:suspend 0", "2:suspend 0"}));
+}
+
+TEST_F(ThreeObservers, RemovedObserversAreNoLongerTold) {
+    document.addInterface(&engine);
+    document.removeInterface(&engine);
+    Log other;
+    TestDocument elsewhere;
+    LoggingGui stranger(7, &elsewhere, other);
+    document.removeInterface(&stranger);
+    document.updateParameter(0, AnyValue(0.5f), nullptr);
+    EXPECT_EQ(log, (Log{"0:changed 0=0.50", "2:changed 0=0.50"}));
+    EXPECT_EQ(document.getInterfaces().size(), 2u);
+}
+
+TEST(DocumentDeathTest, IndexOutsideTheTableIsFatal) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TestDocument document;
+    EXPECT_DEATH(document.updateParameter(4, AnyValue(1), nullptr),
+                 fatalAssertion("index < m_parameters.size()"));
+    EXPECT_DEATH(document.getParameter(99), fatalAssertion("index < m_parameters.size()"));
+}
+
+TEST(Preset, KeepsTheFirstValueForAnIndexAndActivatesSilently) {
+    Log log;
+    TestDocument document;
+    LoggingGui observer(0, &document, log);
+    bool deleted = false;
+    auto* preset = new TestPreset(4, "Delay Spectral Bands", &deleted);
+    document.addPreset(preset);
+    preset->AddParameter(1, AnyValue(500));
+    preset->AddParameter(0, AnyValue(0.25f));
+    preset->AddParameter(1, AnyValue(900));
+    EXPECT_EQ(preset->getValues().size(), 2u);
+    EXPECT_EQ(preset->getValues().begin()->first, 0u);
+
+    preset->Activate(document);
+    EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(0.25f));
+    EXPECT_EQ(document.getParameter(1)->getValue(), AnyValue(500));
+    EXPECT_TRUE(log.empty());
+
+    EXPECT_EQ(document.getPresetCount(), 1u);
+    EXPECT_EQ(document.getPreset(0)->getName(), "Delay Spectral Bands");
+    EXPECT_EQ(document.getPreset(0)->getId(), 4u);
+    EXPECT_FALSE(deleted);
+}
+
+TEST(Preset, DocumentDeletesItsPresetsAndNotItsObservers) {
+    Log log;
+    bool deleted = false;
+    auto document = std::make_unique<TestDocument>();
+    LoggingGui observer(0, document.get(), log);
+    document->addPreset(new TestPreset(0, "A", &deleted));
+    document.reset();
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(observer.getId(), 0u);
+}
+
+TEST(PresetDeathTest, NegativeIndexIsFatal) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TestPreset preset(0, "A");
+    EXPECT_DEATH(preset.AddParameter(-1, AnyValue(1)), fatalAssertion("index >= 0"));
+}
+
+struct AutomationBridge : ::testing::Test {
+    Log log;
+    RecordingHost host{true};
+    TestDocument document;
+    LoggingGui editor{0, &document, log};
+    LoggingAutomation bridge{&document, &host};
+};
+
+TEST_F(AutomationBridge, HostValueIsConvertedIntoTheDocumentAndNotEchoed) {
+    bridge.handleAutomationFromDaw(1, 0.5f);
+    EXPECT_EQ(document.getParameter(1)->getValue(), AnyValue(5010));
+    EXPECT_EQ(log, (Log{"0:changed 1=5010"}));
+    EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(AutomationBridge, OtherObserversChangesReachTheHostNormalised) {
+    document.updateParameter(0, AnyValue(0.5f), &editor);
+    document.updateParameter(3, AnyValue(0.5f), &editor); // not automatable
+    ASSERT_EQ(host.sent.size(), 1u);
+    EXPECT_EQ(host.sent[0].first, 0u);
+    EXPECT_EQ(host.sent[0].second, 0.25f);
+}
+
+TEST_F(AutomationBridge, IgnoresWhatItMayNotApply) {
+    bridge.suspend(true);
+    bridge.handleAutomationFromDaw(0, 0.9f);
+    EXPECT_TRUE(bridge.isSuspended());
+    bridge.suspend(false);
+    bridge.handleAutomationFromDaw(3, 0.9f);  // not automatable
+    bridge.handleAutomationFromDaw(17, 0.9f); // no such parameter
+    bridge.handleAutomationFromDaw(0, std::numeric_limits<float>::quiet_NaN());
+    bridge.handleAutomationFromDaw(0, std::numeric_limits<float>::infinity());
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(1.0f));
+    EXPECT_EQ(document.getParameter(3)->getValue(), AnyValue(0.5f));
+
+    bridge.handleAutomationFromDaw(0, 0.9f);
+    EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(1.8f));
+}
+
+TEST_F(AutomationBridge, ForwardsTheDocumentsParameterList) {
+    EXPECT_EQ(bridge.getNumberOfParameters(), 4u);
+    EXPECT_EQ(bridge.getParameter(2), document.getParameter(2));
+}
+
+TEST(Host, DeletesTheBridgeBeforeTheDocument) {
+    Log log;
+    {
+        RecordingHost host(true);
+        auto* document = new TestDocument(&log);
+        host.own(document, new LoggingAutomation(document, &host, &log));
+        EXPECT_EQ(host.getDocument(), document);
+    }
+    EXPECT_EQ(log, (Log{"automation deleted", "document deleted"}));
+}
+
+TEST(HostDeathTest, AutomationWithoutHostSupportIsFatal) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    RecordingHost host(false);
+    EXPECT_DEATH(host.sendAutomationToDaw(0, 0.5f), fatalAssertion("m_supportsAutomation"));
+    RecordingHost supporting(true);
+    supporting.sendAutomationToDaw(0, 0.5f);
+    EXPECT_EQ(supporting.sent.size(), 1u);
+}
