@@ -6,6 +6,7 @@
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <sstream>
 #include <string_view>
@@ -189,6 +190,27 @@ bool readParameter(const TiXmlElement& element, int position, const orvane::Docu
     return true;
 }
 
+// The value as a text can carry it so that reading accepts it again: within the parameter's
+// range and of its type. Writers are trusted to stay in range, but a saved state that cannot be
+// restored would lose the user's work, so a value that strayed (a host sending 1.01 for a 0..1
+// control, a NaN, a value of the wrong type) is written clamped, or as the default.
+orvane::AnyValue storableValue(const orvane::AnyDetails& details, orvane::AnyValue value) {
+    if (value.getType() != details.getType())
+        return details.getDefault();
+    if (const auto* f = details.getFloatDetails()) {
+        const float v = value.GetFloat();
+        if (std::isnan(v))
+            return details.getDefault();
+        return orvane::AnyValue(std::clamp(v, f->getMinValue(), f->getMaxValue()));
+    }
+    if (const auto* i = details.getIntDetails())
+        return orvane::AnyValue(std::clamp(value.GetInt(), i->getMinValue(), i->getMaxValue()));
+    if (const auto* e = details.getEnumDetails())
+        return orvane::AnyValue::makeEnum(
+            std::clamp(value.GetEnum(), e->getMinValue(), e->getMaxValue()));
+    return value;
+}
+
 bool readVersions(const TiXmlElement& root, std::string& error) {
     const int major = versionAttribute(root, "VersionMajor");
     const int preset = versionAttribute(root, "PresetVersion");
@@ -239,7 +261,7 @@ std::string write(const orvane::Document& document) {
         if ((parameter.getDetails().getFlags() & orvane::AnyDetails::Stored) == 0)
             continue;
         char valueText[orvane::AnyValue::kTextSize];
-        parameter.getValue().ToChar(valueText);
+        storableValue(parameter.getDetails(), parameter.getValue()).ToChar(valueText);
         auto* element = new TiXmlElement(kParameterName);
         element->SetAttribute("id", static_cast<int>(index));
         element->SetAttribute("value", valueText);

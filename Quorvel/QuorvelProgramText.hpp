@@ -37,7 +37,9 @@ struct Assignment {
     orvane::AnyValue value;
 };
 
-// The program text of `document`'s current values, without a terminating NUL.
+// The program text of `document`'s current values, without a terminating NUL. A value outside
+// its parameter's range is written clamped into it (a NaN, or a value whose type is not the
+// parameter's, as the default), so that every text written here reads back.
 std::string write(const orvane::Document& document);
 
 // Checks the program text in `text`, which ends at its first NUL or after `length` bytes,

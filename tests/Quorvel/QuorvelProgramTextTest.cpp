@@ -142,6 +142,19 @@ TEST_F(ProgramText, RangeBoundsSurviveAStoreAndLoad) {
     }
 }
 
+TEST_F(ProgramText, ValuesThatStrayedOutOfRangeAreStoredSoThatTheyLoadBack) {
+    QuorvelDocument source;
+    source.setParameter(27, orvane::AnyValue(10000.5f));
+    source.setParameter(22, orvane::AnyValue(5));
+    source.setParameter(ParameterIndex::Gain, orvane::AnyValue(std::nanf("")));
+    source.setParameter(ParameterIndex::DryWet, orvane::AnyValue(7)); // an Int in a Float
+    ASSERT_TRUE(load(source.getProgramText())) << error;
+    EXPECT_EQ(floatValue(document, 27), 10000.0f);
+    EXPECT_EQ(document.getParameter(22)->getValue().GetInt(), 20);
+    EXPECT_EQ(floatValue(document, ParameterIndex::Gain), 1.0f);
+    EXPECT_EQ(floatValue(document, ParameterIndex::DryWet), 1.0f);
+}
+
 TEST_F(ProgramText, FloatsComeBackRoundedToTwoDecimals) {
     QuorvelDocument source;
     source.setParameter(ParameterIndex::DryWet, orvane::AnyValue(0.333f));
