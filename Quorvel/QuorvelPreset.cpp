@@ -2,14 +2,15 @@
 
 #include "orvane/Assert.hpp"
 
+#include <limits>
 #include <utility>
 
 namespace {
 
 unsigned int lookUp(const std::map<unsigned int, unsigned int>& table, long index) {
-    if (index < 0)
+    if (index < 0 || static_cast<unsigned long>(index) > std::numeric_limits<unsigned int>::max())
         return QuorvelPreset::kUnbound;
-    const auto found = table.find(static_cast<unsigned long>(index));
+    const auto found = table.find(static_cast<unsigned int>(index));
     return found == table.end() ? QuorvelPreset::kUnbound : found->second;
 }
 

@@ -195,7 +195,7 @@ TEST(QuorvelPreset, EffectParameterNumbersBelongToTheirProgramOnly) {
     // The global parameters reach no effect through a preset, and neither does a stray index.
     for (unsigned int n = 0; n < document.getPresetCount(); ++n) {
         const QuorvelPreset& preset = document.getQuorvelPreset(n);
-        for (long index : {0L, 1L, 2L, 3L, 4L, 57L, -1L, 65000L}) {
+        for (long index : {0L, 1L, 2L, 3L, 4L, 57L, -1L, 65000L, (1L << 32) + 27}) {
             EXPECT_EQ(preset.getDspParameter(index), kUnbound) << index;
             EXPECT_EQ(preset.getParameterPosition(index), kUnbound) << index;
         }
