@@ -1,0 +1,294 @@
+#include "DSP/Processing/Analysis/RealDFT.hpp"
+
+#include "DSP/Misc/FastMath.hpp"
+
+#include <algorithm>
+#include <utility>
+
+namespace DSP {
+
+namespace {
+
+// n is a power of two >= 1.
+int Log2(int n) {
+    int bits = 0;
+    while ((1 << (bits + 1)) <= n)
+        ++bits;
+    return bits;
+}
+
+int ReverseBits(int value, int bits) {
+    int reversed = 0;
+    for (int i = 0; i < bits; ++i)
+        reversed |= ((value >> i) & 1) << (bits - 1 - i);
+    return reversed;
+}
+
+// The full turn is taken from the fast arc tangent so that every table of the transform is
+// derived from the same approximations.
+double FullTurn() {
+    return 8.0 * double(DSP_atan(1.0f));
+}
+
+// (cos, Sign * sin) of 2 pi t / (4 quarter) for 0 <= t < 3 quarter, read from the
+// first-quadrant twiddle table by the quadrant identities (exact sign and swap operations).
+template <int Sign> inline void Rotation(const float* w, int quarter, int t, float& re, float& im) {
+    float c, s;
+    if (t < quarter) {
+        c = w[2 * t];
+        s = w[2 * t + 1];
+    } else if (t < 2 * quarter) {
+        const int f = t - quarter;
+        c = -w[2 * f + 1];
+        s = w[2 * f];
+    } else {
+        const int f = t - 2 * quarter;
+        c = -w[2 * f];
+        s = -w[2 * f + 1];
+    }
+    re = c;
+    im = Sign > 0 ? s : -s;
+}
+
+// Two merged radix-2 decimation-in-time stages on the points x0..x3 (already multiplied by
+// their twiddles): with the quarter turn j = Sign * i of this kernel,
+//   y0 = (x0 + x1) + (x2 + x3)    y1 = (x0 - x1) + j (x2 - x3)
+//   y2 = (x0 + x1) - (x2 + x3)    y3 = (x0 - x1) - j (x2 - x3)
+template <int Sign>
+inline void Butterfly4(float* p0, float* p1, float* p2, float* p3, float ar, float ai, float br,
+                       float bi, float cr, float ci, float dr, float di) {
+    const float s0r = ar + br, s0i = ai + bi;
+    const float d0r = ar - br, d0i = ai - bi;
+    const float s1r = cr + dr, s1i = ci + di;
+    const float d1r = cr - dr, d1i = ci - di;
+    // j * d1 = Sign * (-d1i, d1r)
+    const float jr = Sign > 0 ? -d1i : d1i;
+    const float ji = Sign > 0 ? d1r : -d1r;
+    p0[0] = s0r + s1r;
+    p0[1] = s0i + s1i;
+    p2[0] = s0r - s1r;
+    p2[1] = s0i - s1i;
+    p1[0] = d0r + jr;
+    p1[1] = d0i + ji;
+    p3[0] = d0r - jr;
+    p3[1] = d0i - ji;
+}
+
+template <int Sign> void FirstPass(int n, float* a) {
+    if (Log2(n) % 2 == 1) {
+        for (int i = 0; i < 2 * n; i += 4) {
+            const float xr = a[i + 2], xi = a[i + 3];
+            a[i + 2] = a[i] - xr;
+            a[i + 3] = a[i + 1] - xi;
+            a[i] += xr;
+            a[i + 1] += xi;
+        }
+        return;
+    }
+    for (int i = 0; i < 2 * n; i += 8) {
+        float* x = a + i;
+        Butterfly4<Sign>(x, x + 2, x + 4, x + 6, x[0], x[1], x[2], x[3], x[4], x[5], x[6], x[7]);
+    }
+}
+
+// Radix-4 pass over blocks of `block` points: within each block, the points j, j + q, j + 2q,
+// j + 3q (q = block / 4) take the twiddles 1, w^2j, w^j, w^3j of w = e^(Sign i 2 pi / block).
+template <int Sign> void MiddlePass(int n, int block, float* a, const float* w) {
+    const int q = block / 4;
+    const int stride = n / block;
+    const int quarter = n / 4;
+    for (int j = 0; j < q; ++j) {
+        const int t = j * stride;
+        float w1r, w1i, w2r, w2i, w3r, w3i;
+        Rotation<Sign>(w, quarter, t, w1r, w1i);
+        Rotation<Sign>(w, quarter, 2 * t, w2r, w2i);
+        Rotation<Sign>(w, quarter, 3 * t, w3r, w3i);
+        for (int start = j; start < n; start += block) {
+            float* x0 = a + 2 * start;
+            float* x1 = x0 + 2 * q;
+            float* x2 = x1 + 2 * q;
+            float* x3 = x2 + 2 * q;
+            const float br = w2r * x1[0] - w2i * x1[1], bi = w2r * x1[1] + w2i * x1[0];
+            const float cr = w1r * x2[0] - w1i * x2[1], ci = w1r * x2[1] + w1i * x2[0];
+            const float dr = w3r * x3[0] - w3i * x3[1], di = w3r * x3[1] + w3i * x3[0];
+            Butterfly4<Sign>(x0, x1, x2, x3, x0[0], x0[1], br, bi, cr, ci, dr, di);
+        }
+    }
+}
+
+template <int Sign> void ComplexCore(int n, float* a, const float* w) {
+    if (n < 2)
+        return;
+    FirstPass<Sign>(n, a);
+    for (int block = (Log2(n) % 2 == 1) ? 8 : 16; block <= n; block *= 4)
+        MiddlePass<Sign>(n, block, a, w);
+}
+
+// With Z the half-size spectrum of z[m] = x[2m] + i x[2m+1], each pair of bins k, n/2 - k
+// (0 < k < n/4) is recombined through E = (Z[k] + conj Z[n/2-k]) / 2 and
+// D = (Z[k] - conj Z[n/2-k]) / 2: forward (Sigma = +1), T = (sin - i cos) D gives
+// Y[k] = E + T and Y[n/2-k] = conj(E - T), with (cos, sin) of 2 pi k / n. Backward
+// (Sigma = -1) undoes it with T = (sin + i cos) D on the real spectrum. Bin n/4 is its own
+// partner and stays as it is in both directions.
+template <int Sigma> void SplitStep(int n, float* a, int nc, const float* c) {
+    for (int k = 1; k < nc; ++k) {
+        const int j = 2 * k;
+        const int jj = n - j;
+        const float er = 0.5f * (a[j] + a[jj]);
+        const float ei = 0.5f * (a[j + 1] - a[jj + 1]);
+        const float dr = 0.5f * (a[j] - a[jj]);
+        const float di = 0.5f * (a[j + 1] + a[jj + 1]);
+        const float cs = c[k];
+        const float sn = c[nc - k];
+        const float tr = Sigma > 0 ? sn * dr + cs * di : sn * dr - cs * di;
+        const float ti = Sigma > 0 ? sn * di - cs * dr : sn * di + cs * dr;
+        a[j] = er + tr;
+        a[j + 1] = ei + ti;
+        a[jj] = er - tr;
+        a[jj + 1] = ti - ei;
+    }
+}
+
+// Work area: [0] the size the tables were built for (0: none), [1] the half width h of the
+// bit-reversal table, [2 ..] the h-bit reversal of 0 .. 2^h - 1.
+void BuildTables(int n, int* ip, float* w) {
+    const int m = n / 2;
+    const int half = Log2(m) / 2;
+    ip[1] = half;
+    for (int p = 0; p < (1 << half); ++p)
+        ip[2 + p] = ReverseBits(p, half);
+    RealDFT::makewt(m / 4, w);
+    RealDFT::makect(n / 4, w + 2 * (m / 4));
+    ip[0] = n;
+}
+
+} // namespace
+
+int RealDFT::WorkAreaSize(int n) {
+    return 2 + (1 << (Log2(std::max(n / 2, 1)) / 2));
+}
+
+int RealDFT::TableSize(int n) {
+    // Twiddles n/8 (cos, sin) pairs, then n/4 split-step cosines.
+    return std::max(5 * n / 8 - 1, n / 2);
+}
+
+void RealDFT::Setup(int n) {
+    mWorkArea.assign(WorkAreaSize(n), 0);
+    mTable.assign(TableSize(n), 0.0f);
+    BuildTables(n, mWorkArea.data(), mTable.data());
+    mSize = n;
+}
+
+void RealDFT::Release() {
+    std::vector<int>().swap(mWorkArea);
+    std::vector<float>().swap(mTable);
+    mSize = 0;
+}
+
+void RealDFT::rdft(int n, int isgn, float* a, int* ip, float* w) {
+    if (ip[0] != n)
+        BuildTables(n, ip, w);
+    Run(n, isgn, a, ip, w);
+}
+
+void RealDFT::Run(int n, int isgn, float* a, const int* ip, const float* w) {
+    const int m = n / 2;
+    const int nc = n / 4;
+    const float* c = w + 2 * (m / 4);
+    if (isgn >= 0) {
+        bitrv2(m, ip + 2, a);
+        cftfsub(m, a, w);
+        rftfsub(n, a, nc, c);
+        // Z[0] = (sum of even samples) + i (sum of odd samples).
+        const float evens = a[0], odds = a[1];
+        a[0] = evens + odds;
+        a[1] = evens - odds;
+    } else {
+        const float dc = a[0], nyquist = a[1];
+        a[0] = 0.5f * (dc + nyquist);
+        a[1] = 0.5f * (dc - nyquist);
+        rftbsub(n, a, nc, c);
+        bitrv2(m, ip + 2, a);
+        cftbsub(m, a, w);
+    }
+}
+
+void RealDFT::makewt(int nw, float* w) {
+    if (nw <= 0)
+        return;
+    // Only the first octant is evaluated; the second comes from cos(pi/2 - t) = sin(t). The
+    // fast sine is far less accurate beyond pi/4, and the mirror keeps the table exactly
+    // symmetric.
+    const double step = FullTurn() / (4.0 * nw);
+    for (int m = 0; m < nw; ++m) {
+        if (2 * m <= nw) {
+            const float angle = float(step * m);
+            w[2 * m] = DSP_cos(angle);
+            w[2 * m + 1] = DSP_sin(angle);
+        } else {
+            const float mirrored = float(step * (nw - m));
+            w[2 * m] = DSP_sin(mirrored);
+            w[2 * m + 1] = DSP_cos(mirrored);
+        }
+    }
+}
+
+void RealDFT::makect(int nc, float* c) {
+    if (nc <= 0)
+        return;
+    const double step = FullTurn() / (4.0 * nc);
+    for (int k = 0; k < nc; ++k)
+        c[k] = (2 * k <= nc) ? DSP_cos(float(step * k)) : DSP_sin(float(step * (nc - k)));
+}
+
+void RealDFT::bitrv2(int n, const int* ip, float* a) {
+    // An index of b bits splits into its high h = b/2 bits p and low l = b - h bits q; its
+    // reversal is rev_l(q) followed by rev_h(p), both read from the h-bit table.
+    const int bits = Log2(n);
+    const int high = bits / 2;
+    const int low = bits - high;
+    for (int q = 0; q < (1 << low); ++q) {
+        const int rq = (low == high) ? ip[q] : (((q & 1) << high) | ip[q >> 1]);
+        for (int p = 0; p < (1 << high); ++p) {
+            const int i = (p << low) | q;
+            const int r = (rq << high) | ip[p];
+            if (i < r) {
+                std::swap(a[2 * i], a[2 * r]);
+                std::swap(a[2 * i + 1], a[2 * r + 1]);
+            }
+        }
+    }
+}
+
+void RealDFT::cftfsub(int n, float* a, const float* w) {
+    ComplexCore<1>(n, a, w);
+}
+
+void RealDFT::cftbsub(int n, float* a, const float* w) {
+    ComplexCore<-1>(n, a, w);
+}
+
+void RealDFT::cft1st(int n, float* a, int sign) {
+    if (sign > 0)
+        FirstPass<1>(n, a);
+    else
+        FirstPass<-1>(n, a);
+}
+
+void RealDFT::cftmdl(int n, int block, float* a, const float* w, int sign) {
+    if (sign > 0)
+        MiddlePass<1>(n, block, a, w);
+    else
+        MiddlePass<-1>(n, block, a, w);
+}
+
+void RealDFT::rftfsub(int n, float* a, int nc, const float* c) {
+    SplitStep<1>(n, a, nc, c);
+}
+
+void RealDFT::rftbsub(int n, float* a, int nc, const float* c) {
+    SplitStep<-1>(n, a, nc, c);
+}
+
+} // namespace DSP
