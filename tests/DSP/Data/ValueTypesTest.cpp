@@ -76,12 +76,6 @@ TEST(Polar, DefaultsToZeroAndAssignsAMagnitude) {
     EXPECT_NE(p, Polar(0.5f, -1.0f));
 }
 
-TEST(Polar, RectangularPartsUseTheAbsoluteMagnitude) {
-    const Polar p(-2.0f, 1.0f);
-    EXPECT_EQ(p.Real(), 2.0f * DSP_cos(1.0f));
-    EXPECT_EQ(p.Imag(), 2.0f * DSP_sin(1.0f));
-}
-
 TEST(Polar, ProductsMultiplyMagnitudesAndAddAngles) {
     const Polar a(2.0f, 0.5f);
     const Polar b(4.0f, 0.25f);
