@@ -3,25 +3,30 @@
 #include <atomic>
 #include <cstddef>
 
-extern "C" {
-void* __libc_malloc(std::size_t size);
-void* __libc_calloc(std::size_t count, std::size_t size);
-void* __libc_realloc(void* pointer, std::size_t size);
-void __libc_free(void* pointer);
-}
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define QUORVEL_COUNT_ALLOCATIONS 0
+#else
+#define QUORVEL_COUNT_ALLOCATIONS 1
+#endif
 
 namespace {
 std::atomic<int> sActiveCounters{0};
 std::atomic<long> sCalls{0};
 
-void Note() {
+[[maybe_unused]] void Note() {
     if (sActiveCounters.load(std::memory_order_relaxed) > 0)
         sCalls.fetch_add(1, std::memory_order_relaxed);
 }
 } // namespace
 
-// These definitions replace the C library's entry points for the whole test executable.
+#if QUORVEL_COUNT_ALLOCATIONS
 extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* pointer, std::size_t size);
+void __libc_free(void* pointer);
+
+// These definitions replace the C library's entry points for the whole test executable.
 void* malloc(std::size_t size) {
     Note();
     return __libc_malloc(size);
@@ -40,7 +45,17 @@ void free(void* pointer) {
     __libc_free(pointer);
 }
 }
+#endif
 
-AllocationCounter::AllocationCounter() : mStart(sCalls.load()) { ++sActiveCounters; }
-AllocationCounter::~AllocationCounter() { --sActiveCounters; }
-long AllocationCounter::Calls() const { return sCalls.load() - mStart; }
+AllocationCounter::AllocationCounter() : mStart(sCalls.load()) {
+    ++sActiveCounters;
+}
+AllocationCounter::~AllocationCounter() {
+    --sActiveCounters;
+}
+bool AllocationCounter::Available() {
+    return QUORVEL_COUNT_ALLOCATIONS != 0;
+}
+long AllocationCounter::Calls() const {
+    return sCalls.load() - mStart;
+}
