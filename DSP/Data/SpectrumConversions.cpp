@@ -1,0 +1,106 @@
+#include "DSP/Data/SpectrumConversions.hpp"
+
+#include "DSP/Misc/Err.hpp"
+
+#include <cmath>
+
+namespace DSP {
+
+namespace {
+// Powers at or below this are silent in Complex2LogMagPhase.
+constexpr float kSilentPower = 1e-20f;
+
+template <typename T> void AssertProperSize(Array<T>& array, int size) {
+    if (array.Size() != size) {
+        array.Resize(size);
+        array.SetSize(size);
+    }
+}
+} // namespace
+
+void ComplexBinsToMagPhase(const ComplexTmpl<float>* bins, float* mag, float* phase, int n) {
+    for (int i = 0; i < n; ++i) {
+        mag[i] = bins[i].Mag();
+        phase[i] = bins[i].Ang();
+    }
+}
+
+void MagPhaseBinsToComplex(const float* mag, const float* phase, ComplexTmpl<float>* bins, int n) {
+    for (int i = 0; i < n; ++i)
+        bins[i].ToPolar(mag[i], phase[i]);
+}
+
+void PolarBinsToMagPhase(const PolarTmpl<float>* bins, float* mag, float* phase, int n) {
+    for (int i = 0; i < n; ++i) {
+        mag[i] = bins[i].Mag();
+        phase[i] = bins[i].Ang();
+    }
+}
+
+void MagPhaseBinsToPolar(const float* mag, const float* phase, PolarTmpl<float>* bins, int n) {
+    for (int i = 0; i < n; ++i)
+        bins[i] = PolarTmpl<float>(mag[i], phase[i]);
+}
+
+void Complex2MagPhase(const Array<ComplexTmpl<float>>& complex, Array<float>& mag,
+                      Array<float>& phase) {
+    const int n = complex.Size();
+    AssertProperSize(mag, n);
+    AssertProperSize(phase, n);
+    ComplexBinsToMagPhase(complex.GetPtr(), mag.GetPtr(), phase.GetPtr(), n);
+}
+
+void Polar2MagPhase(const Array<PolarTmpl<float>>& polar, Array<float>& mag, Array<float>& phase) {
+    const int n = polar.Size();
+    AssertProperSize(mag, n);
+    AssertProperSize(phase, n);
+    PolarBinsToMagPhase(polar.GetPtr(), mag.GetPtr(), phase.GetPtr(), n);
+}
+
+void BPF2MagPhase(const BPFTmpl<float, float>& magBPF, const BPFTmpl<float, float>& phaseBPF,
+                  Array<float>& mag, Array<float>& phase, int size, float spectralRange) {
+    AssertProperSize(mag, size);
+    AssertProperSize(phase, size);
+    // The frequency is accumulated, not multiplied out, so the sampling points carry the
+    // same rounding as those of every other caller that walks bins this way.
+    const float binSpacingHz = spectralRange / static_cast<float>(size - 1);
+    float freqHz = 0.f;
+    for (int i = 0; i < size; ++i) {
+        mag[i] = magBPF.GetValue(freqHz);
+        phase[i] = phaseBPF.GetValue(freqHz);
+        freqHz += binSpacingHz;
+    }
+}
+
+void Linear2LogMagnitude(Array<float>& magnitudes) {
+    Linear2LogMagnitude(magnitudes, magnitudes);
+}
+
+void Linear2LogMagnitude(const Array<float>& in, Array<float>& out) {
+    AssertProperSize(out, in.Size());
+    for (int i = 0; i < in.Size(); ++i)
+        out[i] = LinearToDb(in[i]);
+}
+
+void Log2LinearMagnitude(Array<float>& magnitudes) {
+    Log2LinearMagnitude(magnitudes, magnitudes);
+}
+
+void Log2LinearMagnitude(const Array<float>& in, Array<float>& out) {
+    AssertProperSize(out, in.Size());
+    for (int i = 0; i < in.Size(); ++i)
+        out[i] = std::pow(10.f, in[i] * 0.05f);
+}
+
+void Complex2LogMagPhase(const Array<ComplexTmpl<float>>& complex, Array<float>& logMag,
+                         Array<float>& phase) {
+    DSP_CHECK(complex.Size() == logMag.Size() && complex.Size() == phase.Size(),
+              "Complex2LogMagPhase() - input/output sizes inconsistent.");
+    for (int i = 0; i < complex.Size(); ++i) {
+        const float power = complex[i].SquaredMag();
+        logMag[i] = power > kSilentPower ? 10.f * kLog10Of2 * DSP_log2(power) : kSilenceDb;
+        phase[i] = complex[i].Ang();
+    }
+}
+
+} // namespace DSP
