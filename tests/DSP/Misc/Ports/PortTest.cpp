@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "DSP/Data/Fundamental.hpp"
+#include "DSP/Misc/Array.hpp"
 #include "DSP/Misc/QuietAssertions.hpp"
 #include "DSP/Processing/Base/FakeProcessing.hpp"
 
@@ -343,4 +345,53 @@ TEST(OutPortPublisher, CanFeedAnInPortPublisher) {
     EXPECT_TRUE(inPublisher.CanConsume());
     EXPECT_EQ(a.GetData(), 8.f);
     EXPECT_EQ(b.GetData(), 8.f);
+}
+
+// Tokens that own memory (arrays, peak lists, candidates) are copied whole between the head
+// and the phantom zone, so a reader sees each token exactly as written.
+TEST(Port, ClassTokensKeepTheirContentsAcrossWrapAround) {
+    OutPort<DSP::Array<float>> out;
+    InPort<DSP::Array<float>> in;
+    in.SetSize(3);
+    out.ConnectToIn(in);
+    long written = 0;
+    for (int step = 0; step < 50; ++step) {
+        if (out.CanProduce()) {
+            DSP::Array<float>& token = out.GetData();
+            const int length = static_cast<int>(written % 4) + 1;
+            token.Resize(length);
+            token.SetSize(length);
+            for (int i = 0; i < length; ++i)
+                token[i] = static_cast<float>(written);
+            out.Produce();
+            ++written;
+        }
+        while (in.CanConsume()) {
+            for (int k = 0; k < 3; ++k) {
+                const long pos = in.GetRegion().Pos() + k;
+                const DSP::Array<float>& token = in[k];
+                ASSERT_EQ(token.Size(), static_cast<int>(pos % 4) + 1) << "token " << pos;
+                ASSERT_EQ(token[0], static_cast<float>(pos));
+            }
+            in.Consume();
+        }
+    }
+    EXPECT_GT(written, 40);
+}
+
+TEST(Port, CentringClassTokensWritesDefaultTokens) {
+    OutPort<DSP::Fundamental> out;
+    InPort<DSP::Fundamental> in;
+    out.SetSize(2);
+    out.SetHop(2);
+    in.SetSize(4);
+    out.ConnectToIn(in);
+    out.GetData(0).AddElem(100.f, 0.1f);
+    out.CenterEvenRegions();
+    out.GetData(0).AddElem(220.f, 0.2f);
+    out.Produce();
+    ASSERT_TRUE(in.CanConsume());
+    EXPECT_EQ(in[0].GetnCandidates(), 0);
+    EXPECT_EQ(in[1].GetnCandidates(), 0);
+    EXPECT_EQ(in[2].GetFreq(0), 220.f);
 }

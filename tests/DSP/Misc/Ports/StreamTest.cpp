@@ -255,16 +255,6 @@ TEST(Stream, LastWrittenDataIsTheWindowOfTheLastProduce) {
     }
 }
 
-TEST(Stream, ClearDataZeroesTheWindow) {
-    Writer w;
-    w.Size(3);
-    for (int i = 0; i < 3; ++i)
-        w[i] = 5.f;
-    w.ClearData();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(w[i], 0.f);
-}
-
 TEST(Stream, CenteringStartsReadersAroundTheWritersFirstToken) {
     Writer w;
     w.Size(2);

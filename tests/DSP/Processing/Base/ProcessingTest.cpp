@@ -249,8 +249,3 @@ TEST(TopLevelProcessing, IsOneParentlessInstanceThatRefusesConfiguration) {
                                               "its descendants");
     EXPECT_STREQ(top.GetConfig().GetDSPClassName(), "TopLevelProcessingConfig");
 }
-
-TEST(ProcessingConfig, BaseNamesItselfProcessing) {
-    struct Plain : DSP::ProcessingConfig {};
-    EXPECT_STREQ(Plain().GetDSPClassName(), "Processing");
-}
