@@ -342,12 +342,18 @@ TEST_F(BPFTest, EveryEditMakesTheSplineTableStale) {
     EXPECT_NO_THROW(bpf.GetValue(0.5f));
 }
 
-TEST_F(BPFTest, SplineNeedsThreePoints) {
+TEST_F(BPFTest, SplineFailuresNameTheirCause) {
     BPF bpf = Make({{0, 0}, {1, 1}});
     EXPECT_DSP_ASSERT(bpf.CreateSplineTable(), "BPF size too small for spline");
     EXPECT_DSP_ASSERT(bpf.UpdateSplineTable(), "BPF size too small for spline");
     EXPECT_DSP_ASSERT(bpf.GetValue(0.5f, EInterpolation(EInterpolation::eSpline)),
                       "BPF::Spline table not updated");
+
+    // Points put out of order through SetXValue: the spline's bracket has zero width.
+    BPF unsorted(4, EInterpolation(EInterpolation::eSpline));
+    unsorted.SetXValue(0, 1.0f);
+    unsorted.UpdateSplineTable();
+    EXPECT_DSP_ASSERT(unsorted.GetValue(0.5f), "Error interpolating Spline");
 }
 
 TEST_F(BPFTest, CopiesAreIndependent) {
