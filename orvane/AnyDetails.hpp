@@ -34,20 +34,23 @@ public:
         bool m_default;
     };
 
-    class IntDetails : public Detail {
+    // Default, minimum and maximum of a numeric type.
+    template <typename T> class RangeDetails : public Detail {
     public:
-        IntDetails(int defaultValue, int minValue, int maxValue)
+        RangeDetails(T defaultValue, T minValue, T maxValue)
             : m_default(defaultValue), m_minValue(minValue), m_maxValue(maxValue) {}
-        Detail* clone() const override { return new IntDetails(*this); }
-        int getDefault() const { return m_default; }
-        int getMinValue() const { return m_minValue; }
-        int getMaxValue() const { return m_maxValue; }
+        Detail* clone() const override { return new RangeDetails(*this); }
+        T getDefault() const { return m_default; }
+        T getMinValue() const { return m_minValue; }
+        T getMaxValue() const { return m_maxValue; }
 
     private:
-        int m_default;
-        int m_minValue;
-        int m_maxValue;
+        T m_default;
+        T m_minValue;
+        T m_maxValue;
     };
+    using IntDetails = RangeDetails<int>;
+    using FloatDetails = RangeDetails<float>;
 
     // The maximum is the largest valid index and must name a value: a maximum not below the
     // number of names is a fatal assertion.
@@ -66,21 +69,6 @@ public:
         unsigned int m_minValue;
         unsigned int m_maxValue;
         std::vector<std::string> m_names;
-    };
-
-    class FloatDetails : public Detail {
-    public:
-        FloatDetails(float defaultValue, float minValue, float maxValue)
-            : m_default(defaultValue), m_minValue(minValue), m_maxValue(maxValue) {}
-        Detail* clone() const override { return new FloatDetails(*this); }
-        float getDefault() const { return m_default; }
-        float getMinValue() const { return m_minValue; }
-        float getMaxValue() const { return m_maxValue; }
-
-    private:
-        float m_default;
-        float m_minValue;
-        float m_maxValue;
     };
 
     class UndefinedDetail : public Detail {

@@ -41,36 +41,29 @@ std::string whatOf(const std::function<void()>& action) {
 
 } // namespace
 
-TEST(AnyDetails, EachConstructorMakesItsTypeAndRecord) {
+TEST(AnyDetails, EachConstructorMakesItsTypeAndOnlyItsRecord) {
     const AnyDetails b("Fire", "Fire the freeze", true, 5);
     const AnyDetails i("Amount", "Amount", 200, 20, 10000, 5);
     const AnyDetails f("Gain", "The gain of the plugin", 1.0f, 0.0f, 2.0f, 7);
     const AnyDetails e("Mode", "Mode", 1u, 0u, 2u, {"x", "y", "z"}, 4);
-
     EXPECT_EQ(b.getType(), AnyValue::Bool);
-    ASSERT_NE(b.getBoolDetails(), nullptr);
-    EXPECT_TRUE(b.getBoolDetails()->getDefault());
-    EXPECT_EQ(b.getIntDetails(), nullptr);
-
     EXPECT_EQ(i.getType(), AnyValue::Int);
-    ASSERT_NE(i.getIntDetails(), nullptr);
+    EXPECT_EQ(f.getType(), AnyValue::Float);
+    EXPECT_EQ(e.getType(), AnyValue::Enum);
+    EXPECT_TRUE(b.getBoolDetails() && !b.getIntDetails() && !b.getFloatDetails());
+    EXPECT_TRUE(i.getIntDetails() && !i.getFloatDetails() && !i.getEnumDetails());
+    EXPECT_TRUE(f.getFloatDetails() && !f.getBoolDetails() && !f.getIntDetails());
+    EXPECT_TRUE(e.getEnumDetails() && !e.getIntDetails() && !e.getBoolDetails());
+
+    // Argument order is default, minimum, maximum.
     EXPECT_EQ(i.getIntDetails()->getMinValue(), 20);
     EXPECT_EQ(i.getIntDetails()->getMaxValue(), 10000);
-    EXPECT_EQ(i.getFloatDetails(), nullptr);
-
-    EXPECT_EQ(f.getType(), AnyValue::Float);
-    EXPECT_EQ(f.getName(), "Gain");
     EXPECT_EQ(f.getDescription(), "The gain of the plugin");
     EXPECT_EQ(f.getFlags(), 7u);
+    EXPECT_EQ(b.getDefault(), AnyValue(AnyValue::Bool, 1));
+    EXPECT_EQ(i.getDefault(), AnyValue(200));
     EXPECT_EQ(f.getDefault(), AnyValue(1.0f));
-    EXPECT_EQ(f.getEnumDetails(), nullptr);
-
-    EXPECT_EQ(e.getType(), AnyValue::Enum);
-    ASSERT_NE(e.getEnumDetails(), nullptr);
-    EXPECT_EQ(e.getEnumDetails()->getNames().size(), 3u);
     EXPECT_EQ(e.getDefault(), AnyValue::makeEnum(1));
-    EXPECT_EQ(e.getBoolDetails(), nullptr);
-
     EXPECT_EQ(AnyDetails("Off", "Off", false, 0).getDefault(), AnyValue(AnyValue::Bool, 0));
 }
 
