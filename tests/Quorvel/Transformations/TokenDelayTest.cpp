@@ -1,5 +1,6 @@
 #include "Quorvel/Transformations/TokenDelay.hpp"
 
+#include "DSP/Data/Spectrum.hpp"
 #include "DSP/Misc/QuietAssertions.hpp"
 #include "Quorvel/Transformations/AllocationCounter.hpp"
 
@@ -170,6 +171,21 @@ TEST_F(TokenDelayTest, MisuseReportsItsMessage) {
     Array<float> token = Token(3.f);
     line.Discard(&token);
     EXPECT_EQ(token.Size(), 0);
+}
+
+TEST_F(TokenDelayTest, SpectrumLineDeliversEmptySpectraUntilWritten) {
+    TokenDelay<DSP::Spectrum> line(LineConfig(0, 4));
+    line.GetDelayControl().DoControl(1.f);
+    DSP::SpectrumConfig config;
+    config.SetSize(5);
+    DSP::Spectrum in(config);
+    in.GetMagBuffer()[4] = 2.f;
+    DSP::Spectrum out(config);
+    line.Do(in, out);
+    EXPECT_EQ(out.GetSize(), 0);
+    line.ReadCurrentSampleNoAdvance(out);
+    ASSERT_EQ(out.GetSize(), 5);
+    EXPECT_EQ(out.GetMagBuffer()[4], 2.f);
 }
 
 } // namespace
