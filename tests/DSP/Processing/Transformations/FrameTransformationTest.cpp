@@ -54,15 +54,4 @@ TEST(FrameTransformationTest, BaseConfigurationIsKeptNowhere) {
     EXPECT_EQ(kept.GetAmountCurve().Size(), 0);
 }
 
-TEST(FrameTransformationTest, ConfigurationCopiesCarryTheAmountCurve) {
-    FrameTransformationConfig config;
-    config.SetInPlace(true);
-    config.GetAmountCurve().Insert(-12.f, 1.f);
-    const FrameTransformationConfig copy = config;
-    EXPECT_TRUE(copy.GetInPlace());
-    ASSERT_EQ(copy.GetAmountCurve().Size(), 1);
-    EXPECT_EQ(copy.GetAmountCurve().GetXValue(0), -12.f);
-    EXPECT_EQ(copy.GetAmountCurve().GetValueFromIndex(0), 1.f);
-}
-
 } // namespace
