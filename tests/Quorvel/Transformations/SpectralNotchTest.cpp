@@ -12,7 +12,8 @@
 
 namespace {
 
-// The fast power of two behind the dB conversion is good to 4e-6 relative; the edge factors
+// The fast power of two behind the dB conversion is within 4.5e-6 relative of 10^(dB / 20)
+// over the −90 … 30 dB of the document (measured in 0.01 dB steps); the edge factors
 // add one single-precision rounding.
 constexpr double kDbRelativeTolerance = 1e-5;
 // A sweep of a quarter turn per 256-sample hop at 44100 Hz.

@@ -14,7 +14,8 @@ namespace {
 constexpr int kL = 12;
 constexpr int kM = 70;
 constexpr int kLast = kEngineBins - 1;
-// The fast power of two behind the dB conversion is good to 4e-6 relative; the crossfade
+// The fast power of two behind the dB conversion is within 4.5e-6 relative of 10^(dB / 20)
+// over the −90 … 30 dB of the document (measured in 0.01 dB steps); the crossfade
 // factors add one single-precision rounding.
 constexpr double kDbRelativeTolerance = 1e-5;
 
