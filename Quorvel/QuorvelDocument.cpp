@@ -87,9 +87,10 @@ void QuorvelDocument::updateParameter(unsigned int index, orvane::AnyValue value
 void QuorvelDocument::releaseFreeze() {
     setParameter(ParameterIndex::Reset, orvane::AnyValue(false));
     setParameter(ParameterIndex::Fire, orvane::AnyValue(false));
-    // A copy: an observer may unregister from inside its notification.
-    const std::vector<orvane::Interface*> observers = m_interfaces;
-    for (orvane::Interface* observer : observers) {
+    // Indexed, as the base notifies: an observer may unregister from inside its notification,
+    // and a Reset arriving on the render thread must not allocate a copy of the list.
+    for (std::size_t i = 0; i < m_interfaces.size(); ++i) {
+        orvane::Interface* observer = m_interfaces[i];
         if (observer->getId() == kEngineObserverId)
             continue;
         observer->parameterChanged(ParameterIndex::Fire, storedParameter(ParameterIndex::Fire));
