@@ -1,0 +1,497 @@
+#include "Quorvel/QuorvelAudio.hpp"
+
+#include "DSP/Data/GlobalProcessInfo.hpp"
+#include "DSP/Misc/FastMath.hpp"
+#include "Quorvel/DenormalGuard.hpp"
+#include "Quorvel/QuorvelDocument.hpp"
+#include "Quorvel/Transformations/OscillatingSpectralNotch.hpp"
+#include "Quorvel/Transformations/SampleAndHold.hpp"
+#include "Quorvel/Transformations/SpectralAmplitudeModulation.hpp"
+#include "Quorvel/Transformations/SpectralDelay.hpp"
+#include "Quorvel/Transformations/SpectralFreeze.hpp"
+#include "Quorvel/Transformations/SpectralNotch.hpp"
+#include "Quorvel/Transformations/ThreeBandFilter.hpp"
+#include "orvane/Exception.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned int kUnbound = QuorvelPreset::kUnbound;
+constexpr int kInputMask = QuorvelAudio::kWindowSize - 1;
+constexpr int kOutputMask = QuorvelAudio::kOutputRingSize - 1;
+constexpr unsigned int kGainIndex = 0;
+constexpr unsigned int kDryWetIndex = 1;
+constexpr unsigned int kLevelClipIndex = 4;
+// A block that is not given a maximum length is processed in pieces of this many samples.
+constexpr unsigned int kDefaultMaxBlock = 4096;
+
+std::unique_ptr<DSP::FrameTransformationTmpl<DSP::Spectrum>> createShortTimeEffect(int id) {
+    switch (id) {
+    case 0:
+        return std::make_unique<DSP::SpectralNotch>();
+    case 1:
+        return std::make_unique<DSP::OscillatingSpectralNotch>();
+    case 4:
+        return std::make_unique<DSP::SpectralDelay>();
+    case 5:
+        return std::make_unique<DSP::ThreeBandFilter>();
+    case 6:
+        return std::make_unique<DSP::SpectralAmplitudeModulation>();
+    case 7:
+        return std::make_unique<DSP::SpectralFreeze>();
+    case 8:
+        return std::make_unique<DSP::SampleAndHold>();
+    default:
+        return nullptr;
+    }
+}
+
+float finiteOrZero(float x) {
+    return std::isfinite(x) ? x : 0.0f;
+}
+
+} // namespace
+
+QuorvelAudio::QuorvelAudio(QuorvelDocument* document)
+    : orvane::Audio(QuorvelDocument::kEngineObserverId, document,
+                    new orvane::Audio::SimpleCommandFactory),
+      mDocument(*document) {
+    m_configurations = {{1, 1}, {2, 2}};
+    m_samplingRates = {22050, 44100, 48000, 96000};
+    InitializeTransformations();
+}
+
+QuorvelAudio::~QuorvelAudio() = default;
+
+// ---- effect lists -------------------------------------------------------------------------
+
+void QuorvelAudio::InitializeTransformations() {
+    for (unsigned int n = 0; n < mDocument.getPresetCount(); ++n)
+        AddTransformation(ProgramTable::program(n));
+    if (!mSFFTActive.empty())
+        mSFFTActive[0] = true;
+}
+
+void QuorvelAudio::AddTransformation(const ProgramDescription& program) {
+    if (program.category != KavCategoryIds::SFFT) {
+        // The harmonic path has no effects yet; the position is kept so that harmonic
+        // positions stay equal to preset numbers minus the short-time count.
+        mHLNEffects.push_back({nullptr});
+        mHLNActive.push_back(false);
+        return;
+    }
+    ShortTimeEffect effect;
+    for (auto& instance : effect.instances)
+        instance = createShortTimeEffect(int(program.id));
+    for (const ProgramParameterDescription& row : program) {
+        ResolvedRoute& route = mRoutes[row.parameter.index];
+        route.row = &row;
+        route.presetNumber = program.presetNumber;
+        if (row.effectControl == kEffectAmount)
+            continue;
+        for (int c = 0; c < kChannels; ++c)
+            route.controls[size_t(c)] =
+                &effect.instances[size_t(c)]->GetInControls().Get(row.effectControl);
+    }
+    mSFFTEffects.push_back(std::move(effect));
+    mSFFTActive.push_back(false);
+}
+
+int QuorvelAudio::TransformationString2Id(const char* className) {
+    if (!className)
+        return -1;
+    for (const ProgramDescription* program : ProgramTable::kPrograms)
+        if (std::strcmp(program->dspClassName, className) == 0)
+            return int(program->id);
+    return -1;
+}
+
+void QuorvelAudio::ConfigureTransformations() {
+    DSP::FrameTransformationConfig config;
+    config.SetInPlace(true);
+    for (auto& effect : mSFFTEffects)
+        for (auto& instance : effect.instances) {
+            instance->Stop();
+            instance->Configure(config);
+        }
+}
+
+void QuorvelAudio::StartTransformations() {
+    for (auto& effect : mSFFTEffects)
+        for (auto& instance : effect.instances)
+            instance->Start();
+}
+
+void QuorvelAudio::ActivateTransformation(unsigned int presetNumber, KavCategoryIds family) {
+    if (family == KavCategoryIds::SFFT && presetNumber < mSFFTActive.size()) {
+        mSFFTActive[presetNumber] = true;
+        for (auto& instance : mSFFTEffects[presetNumber].instances)
+            instance->Reset();
+    } else if (family == KavCategoryIds::HLN && presetNumber >= mSFFTEffects.size()) {
+        const size_t position = presetNumber - mSFFTEffects.size();
+        if (position < mHLNActive.size()) {
+            mHLNActive[position] = true;
+            if (mHLNEffects[position].instance)
+                mHLNEffects[position].instance->Reset();
+        }
+    }
+}
+
+void QuorvelAudio::DeactivateTransformation(unsigned int presetNumber, KavCategoryIds family) {
+    if (family == KavCategoryIds::SFFT && presetNumber < mSFFTActive.size())
+        mSFFTActive[presetNumber] = false;
+    else if (family == KavCategoryIds::HLN && presetNumber >= mSFFTEffects.size() &&
+             presetNumber - mSFFTEffects.size() < mHLNActive.size())
+        mHLNActive[presetNumber - mSFFTEffects.size()] = false;
+}
+
+void QuorvelAudio::DoSFFTTransformations(const DSP::Spectrum& in, DSP::Spectrum& out, int channel) {
+    bool first = true;
+    for (size_t p = 0; p < mSFFTEffects.size(); ++p) {
+        if (!mSFFTActive[p])
+            continue;
+        auto& effect = *mSFFTEffects[p].instances[size_t(channel)];
+        if (first)
+            effect.Do(in, out);
+        else
+            effect.Do(out, out);
+        first = false;
+    }
+}
+
+bool QuorvelAudio::isSFFTTransformationActive(unsigned int position) const {
+    return position < mSFFTActive.size() && mSFFTActive[position];
+}
+
+bool QuorvelAudio::isHLNTransformationActive(unsigned int position) const {
+    return position < mHLNActive.size() && mHLNActive[position];
+}
+
+DSP::FrameTransformationTmpl<DSP::Spectrum>&
+QuorvelAudio::getSFFTTransformation(unsigned int position, int channel) const {
+    return *mSFFTEffects.at(position).instances.at(size_t(channel));
+}
+
+int QuorvelAudio::ProgramId(unsigned int position, KavCategoryIds family) const {
+    if (family != KavCategoryIds::HLN || position >= mHLNEffects.size() ||
+        !mHLNEffects[position].instance)
+        return -1;
+    return TransformationString2Id(mHLNEffects[position].instance->GetDSPClassName());
+}
+
+bool QuorvelAudio::isProgramAvailable(unsigned int presetNumber) const {
+    if (presetNumber >= mDocument.getPresetCount())
+        return false;
+    if (presetNumber < mSFFTEffects.size())
+        return true;
+    const size_t position = presetNumber - mSFFTEffects.size();
+    return position < mHLNEffects.size() && mHLNEffects[position].instance != nullptr;
+}
+
+// ---- parameters ---------------------------------------------------------------------------
+
+float QuorvelAudio::DocumentToDspConverter(const orvane::AnyValue& value) {
+    switch (value.getType()) {
+    case orvane::AnyValue::Float:
+        return value.GetFloat();
+    case orvane::AnyValue::Int:
+        return float(value.GetInt());
+    case orvane::AnyValue::Bool:
+        return value.GetBool() ? 1.0f : 0.0f;
+    case orvane::AnyValue::Enum:
+        return float(value.GetEnum());
+    default:
+        throw orvane::Exception("Bad type!");
+    }
+}
+
+void QuorvelAudio::setParameter(unsigned int index, const orvane::Parameter& parameter) {
+    const float value = DocumentToDspConverter(parameter.getValue());
+    if (!std::isfinite(value))
+        return; // refused at the boundary; never let one reach the signal path
+    if (index == kGainIndex) {
+        mGain.store(value, std::memory_order_relaxed);
+        return;
+    }
+    if (index == kDryWetIndex) {
+        mDryWet.store(value, std::memory_order_relaxed);
+        return;
+    }
+    // Only the current program's parameters are delivered; the others wait in the document
+    // until their program becomes current (sendProgramValues).
+    const unsigned int preset = mCurrentPreset.load(std::memory_order_relaxed);
+    if (mDocument.getQuorvelPreset(preset).getDspParameter(long(index)) != kUnbound)
+        routeValue(index, value);
+}
+
+float QuorvelAudio::toDspValue(DspValueScaling scaling, float value) {
+    switch (scaling) {
+    case DspValueScaling::SemitonesToRatio:
+        return frequency(value);
+    case DspValueScaling::DividedBy50:
+        return value / 50.0f;
+    case DspValueScaling::DividedBy100:
+        return value / 100.0f;
+    case DspValueScaling::AsIs:
+        break;
+    }
+    return value;
+}
+
+void QuorvelAudio::routeValue(unsigned int index, float value) {
+    if (index >= mRoutes.size() || !mRoutes[index].row ||
+        mRoutes[index].presetNumber >= mSFFTEffects.size())
+        return; // not an effect parameter, or a harmonic program without an effect yet
+    const ResolvedRoute& route = mRoutes[index];
+    const float converted = toDspValue(route.row->scaling, value);
+    ShortTimeEffect& effect = mSFFTEffects[route.presetNumber];
+    for (int c = 0; c < kChannels; ++c) {
+        if (DSP::InControl* control = route.controls[size_t(c)])
+            control->DoControl(converted);
+        else
+            effect.instances[size_t(c)]->mAmount.store(converted, std::memory_order_relaxed);
+    }
+}
+
+// The effect of a program receives the document's values of that program whenever it becomes
+// current or is restarted, so what the document (and the editor, and a restored session)
+// says is what is heard, even for values stored while another program was current.
+void QuorvelAudio::sendProgramValues(unsigned int presetNumber) {
+    for (const ProgramParameterDescription& row : ProgramTable::program(presetNumber)) {
+        const unsigned int index = row.parameter.index;
+        const float value = DocumentToDspConverter(mDocument.getParameter(index)->getValue());
+        if (std::isfinite(value))
+            routeValue(index, value);
+    }
+}
+
+// ---- lifecycle ----------------------------------------------------------------------------
+
+void QuorvelAudio::setMaxBufferSize(unsigned int frames) {
+    const unsigned int previous = getMaxBufferSize();
+    orvane::Audio::setMaxBufferSize(frames);
+    if (frames != previous && mInitialized)
+        for (auto& buffers : mBuffers)
+            buffers.inputCopy.assign(std::max(frames, 1u), 0.0f);
+}
+
+double QuorvelAudio::getLatency() const {
+    const unsigned int rate = getSamplingRate();
+    return rate == 0 ? 0.0 : double(kShortTimeDelay) / double(rate);
+}
+
+unsigned int QuorvelAudio::channelCount() const {
+    const unsigned int index = getCurrentConfiguration();
+    return index < m_configurations.size() ? std::min(m_configurations[index].outputs, 2u) : 1u;
+}
+
+void QuorvelAudio::resetValues() {
+    mWritePosition = 0;
+    mFrameStart = 0;
+    mTrigger = kWindowSize - 1;
+    mOutputWrite = kWindowSize;
+    mOutputRead = 0;
+    mGain.store(DocumentToDspConverter(mDocument.getParameter(kGainIndex)->getValue()),
+                std::memory_order_relaxed);
+    mDryWet.store(DocumentToDspConverter(mDocument.getParameter(kDryWetIndex)->getValue()),
+                  std::memory_order_relaxed);
+}
+
+void QuorvelAudio::allocateBuffers() {
+    const unsigned int maxBlock = getMaxBufferSize() > 0 ? getMaxBufferSize() : kDefaultMaxBlock;
+    for (auto& buffers : mBuffers) {
+        buffers.inputCopy.assign(maxBlock, 0.0f);
+        buffers.inputRing.assign(kWindowSize, 0.0f);
+        buffers.hopOutput.assign(kWindowSize, 0.0f);
+        buffers.outputRing.assign(kOutputRingSize, 0.0f);
+        buffers.dryHop.assign(kHopSize, 0.0f);
+    }
+}
+
+void QuorvelAudio::configureChains() {
+    DSP::SpectrumConfig spectrumConfig;
+    spectrumConfig.SetSize(kBins);
+    for (auto& chain : mChains) {
+        chain = std::make_unique<ShortTimeChain>();
+        chain->analysisInput.SetSize(kWindowSize);
+        chain->analysed.Configure(spectrumConfig);
+        chain->transformed.Configure(spectrumConfig);
+        chain->synthesised.SetSize(2 * kHopSize);
+        chain->overlapped.SetSize(kHopSize);
+    }
+
+    DSP::SpectralAnalysisConfig analysisConfig;
+    analysisConfig.SetWindowSize(mAnalysisSynthesisConfig.GetWindowSize() + 1);
+    analysisConfig.SetHopSize(mAnalysisSynthesisConfig.GetHopSize());
+    analysisConfig.SetZeroPadding(mAnalysisSynthesisConfig.GetZeroPadding());
+    DSP::SpectralSynthesisConfig synthesisConfig;
+    synthesisConfig.SetAnalWindowSize(mAnalysisSynthesisConfig.GetWindowSize() + 1);
+    synthesisConfig.SetHopSize(mAnalysisSynthesisConfig.GetHopSize());
+    synthesisConfig.SetZeroPadding(mAnalysisSynthesisConfig.GetZeroPadding());
+    synthesisConfig.SetUseMainSpectrum(true);
+    DSP::OverlapAddConfig overlapAddConfig;
+    overlapAddConfig.SetHopSize(mAnalysisSynthesisConfig.GetHopSize());
+
+    for (auto& chain : mChains) {
+        chain->analysis.Stop();
+        chain->analysis.Configure(analysisConfig);
+        chain->synthesis.Stop();
+        chain->synthesis.Configure(synthesisConfig);
+        chain->overlapAdd.Stop();
+        chain->overlapAdd.Configure(overlapAddConfig);
+    }
+    ConfigureTransformations();
+}
+
+bool QuorvelAudio::Initialize() {
+    const unsigned int preset = mDocument.getCurrentPresetNumber();
+    mCurrentPreset.store(preset, std::memory_order_relaxed);
+    GlobalProcessInfo::SetSampleRate(float(getSamplingRate()));
+    GlobalProcessInfo::SetFrameSize(float(kHopSize));
+    resetValues();
+    allocateBuffers();
+    configureChains();
+
+    for (auto& chain : mChains) {
+        chain->analysis.Start();
+        chain->synthesis.Start();
+        chain->overlapAdd.Start();
+    }
+    StartTransformations();
+    mInitialized = true;
+
+    // Exactly the current program's effect runs, with the document's values (starting the
+    // effects has just reset their controls to their own initial values).
+    std::fill(mSFFTActive.begin(), mSFFTActive.end(), false);
+    std::fill(mHLNActive.begin(), mHLNActive.end(), false);
+    ActivateTransformation(preset, mDocument.getQuorvelPreset(preset).getCategory());
+    sendProgramValues(preset);
+    return true;
+}
+
+void QuorvelAudio::presetChanged() {
+    if (mInitialized)
+        for (auto& buffers : mBuffers) {
+            std::fill(buffers.inputCopy.begin(), buffers.inputCopy.end(), 0.0f);
+            std::fill(buffers.outputRing.begin(), buffers.outputRing.end(), 0.0f);
+        }
+    // Every other effect is switched off, whether or not the engine was initialized, so that
+    // exactly the new program's effect runs.
+    std::fill(mSFFTActive.begin(), mSFFTActive.end(), false);
+    std::fill(mHLNActive.begin(), mHLNActive.end(), false);
+    const unsigned int preset = mDocument.getCurrentPresetNumber();
+    mCurrentPreset.store(preset, std::memory_order_relaxed);
+    ActivateTransformation(preset, mDocument.getQuorvelPreset(preset).getCategory());
+    resetValues();
+    sendProgramValues(preset);
+}
+
+// ---- render path --------------------------------------------------------------------------
+
+void QuorvelAudio::DoProcess(float** inputs, float** outputs, unsigned int frames) {
+    Quorvel::DenormalGuard denormalGuard;
+    const unsigned int preset = mCurrentPreset.load(std::memory_order_relaxed);
+    if (!mInitialized || !isProgramAvailable(preset) ||
+        mDocument.getQuorvelPreset(preset).getCategory() != KavCategoryIds::SFFT) {
+        processSilence(outputs, frames);
+        return;
+    }
+    // A block longer than the input copy is processed in pieces: the stream is the same.
+    const unsigned int piece = unsigned(mBuffers[0].inputCopy.size());
+    float* in[kChannels];
+    float* out[kChannels];
+    for (unsigned int done = 0; done < frames; done += piece) {
+        const unsigned int n = std::min(piece, frames - done);
+        for (int c = 0; c < kChannels; ++c) {
+            in[c] = inputs[c] ? inputs[c] + done : nullptr;
+            out[c] = outputs[c] ? outputs[c] + done : nullptr;
+        }
+        processShortTime(in, out, n);
+    }
+}
+
+void QuorvelAudio::processSilence(float** outputs, unsigned int frames) {
+    for (unsigned int c = 0; c < channelCount(); ++c)
+        if (outputs[c])
+            std::fill(outputs[c], outputs[c] + frames, 0.0f);
+}
+
+void QuorvelAudio::processShortTime(float** inputs, float** outputs, unsigned int frames) {
+    const int channels = int(channelCount());
+    // Copied first: a host may pass the same buffer as input and output. Samples that are not
+    // finite become 0 before they reach the rings, the analysis or the dry path.
+    for (int c = 0; c < kChannels; ++c) {
+        float* copy = mBuffers[size_t(c)].inputCopy.data();
+        if (c < channels && inputs[c])
+            std::transform(inputs[c], inputs[c] + frames, copy, finiteOrZero);
+        else
+            std::fill(copy, copy + frames, 0.0f);
+    }
+
+    bool clipped = false;
+    for (unsigned int i = 0; i < frames; ++i) {
+        for (auto& buffers : mBuffers)
+            buffers.inputRing[size_t(mWritePosition)] = buffers.inputCopy[i];
+        if (mWritePosition == mTrigger) {
+            processShortTimeHop(channels);
+            for (int k = 0; k < kHopSize; ++k) {
+                const int at = (mOutputWrite + k) & kOutputMask;
+                for (auto& buffers : mBuffers)
+                    buffers.outputRing[size_t(at)] = buffers.hopOutput[size_t(k)];
+            }
+            mOutputWrite = (mOutputWrite + kHopSize) & kOutputMask;
+            mFrameStart = (mFrameStart + kHopSize) & kInputMask;
+            mTrigger = (mFrameStart + kWindowSize - 1) & kInputMask;
+        }
+        mWritePosition = (mWritePosition + 1) & kInputMask;
+        for (int c = 0; c < kChannels; ++c) {
+            float& slot = mBuffers[size_t(c)].outputRing[size_t(mOutputRead)];
+            const float y = slot;
+            slot = 0.0f;
+            if (c < channels && outputs[c]) {
+                outputs[c][i] = y;
+                clipped = clipped || y >= 1.0f;
+            }
+        }
+        mOutputRead = (mOutputRead + 1) & kOutputMask;
+    }
+    if (clipped)
+        mDocument.updateParameter(kLevelClipIndex, orvane::AnyValue(true), this);
+}
+
+void QuorvelAudio::processShortTimeHop(int channels) {
+    const float gain = mGain.load(std::memory_order_relaxed);
+    const float dryWet = mDryWet.load(std::memory_order_relaxed);
+    for (int c = 0; c < channels; ++c) {
+        ChannelBuffers& buffers = mBuffers[size_t(c)];
+        ShortTimeChain& chain = *mChains[size_t(c)];
+        // The analysis frame is the ring oldest first; the dry samples aligned with this hop's
+        // output are frame samples H .. 2H - 1.
+        float* frame = chain.analysisInput.GetBuffer().GetPtr();
+        for (int k = 0; k < kWindowSize; ++k)
+            frame[k] = buffers.inputRing[size_t((mFrameStart + k) & kInputMask)];
+        for (int k = 0; k < kHopSize; ++k)
+            buffers.dryHop[size_t(k)] = frame[kHopSize + k];
+
+        chain.analysis.Do(chain.analysisInput, chain.analysed);
+        DoSFFTTransformations(chain.analysed, chain.transformed, c);
+        chain.synthesis.Do(chain.transformed, chain.synthesised);
+        chain.overlapAdd.Do(chain.synthesised, chain.overlapped);
+
+        const float* wet = chain.overlapped.GetBuffer().GetPtr();
+        float* out = buffers.hopOutput.data();
+        if (gain < kSilentGain) {
+            std::fill(out, out + kHopSize, 0.0f);
+            continue;
+        }
+        for (int k = 0; k < kHopSize; ++k) {
+            const float mixed =
+                (dryWet * wet[k] + (1.0f - dryWet) * buffers.dryHop[size_t(k)]) * gain;
+            // A transformation that produced something non-finite must not reach the host.
+            out[k] = std::isfinite(mixed) ? mixed : 0.0f;
+        }
+    }
+}

@@ -1,0 +1,267 @@
+#include "EngineHarness.hpp"
+
+#include "Quorvel/ProgramParameters/ProgramTable.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace EngineTest;
+
+namespace {
+
+constexpr unsigned int kGain = 0;
+constexpr unsigned int kDryWet = 1;
+constexpr unsigned int kLevelClip = 4;
+constexpr int kDelay = QuorvelAudio::kShortTimeDelay;
+// The first output hop is written 1024 samples after the stream starts; what comes before it
+// is silence (and input samples 0..255 never reach an output hop).
+constexpr size_t kFirstOutput = 1024;
+
+std::vector<unsigned int> shortTimePrograms() {
+    std::vector<unsigned int> programs;
+    for (const ProgramDescription* p : ProgramTable::kPrograms)
+        if (p->category == KavCategoryIds::SFFT)
+            programs.push_back(p->presetNumber);
+    return programs;
+}
+
+int activeShortTimeCount(const QuorvelAudio& engine) {
+    int count = 0;
+    for (unsigned int p = 0; p < ProgramTable::kShortTimeProgramCount; ++p)
+        count += engine.isSFFTTransformationActive(p) ? 1 : 0;
+    return count;
+}
+
+double snrDb(const std::vector<float>& reference, const std::vector<float>& actual, size_t from) {
+    double signal = 0.0, error = 0.0;
+    for (size_t i = from; i < reference.size(); ++i) {
+        signal += double(reference[i]) * reference[i];
+        const double d = double(actual[i]) - reference[i];
+        error += d * d;
+    }
+    return 10.0 * std::log10(signal / std::max(error, 1e-300));
+}
+
+} // namespace
+
+TEST(QuorvelAudio, ReportsTheDelayItsOutputActuallyHas) {
+    Harness h;
+    EXPECT_EQ(h.engine.getLatencySamples(), 768u);
+    EXPECT_NEAR(h.engine.getLatency() * kRate, 768.0, 1e-9);
+}
+
+TEST(QuorvelAudio, DryOnlyOutputIsTheInputDelayedBy768Samples) {
+    for (unsigned int program : shortTimePrograms()) {
+        SCOPED_TRACE(ProgramTable::program(program).name);
+        Harness h;
+        h.document.activateProgram(program);
+        h.set(kDryWet, 0.0f);
+        const auto input = testSignal(2, 8192);
+        const auto output = h.render(input, 512);
+        for (int c = 0; c < 2; ++c) {
+            for (size_t i = 0; i < kFirstOutput; ++i)
+                ASSERT_EQ(output[size_t(c)][i], 0.0f) << i;
+            for (size_t i = kFirstOutput; i < input[0].size(); ++i)
+                ASSERT_EQ(output[size_t(c)][i], input[size_t(c)][i - kDelay]) << c << " " << i;
+        }
+    }
+}
+
+TEST(QuorvelAudio, SilenceInGivesExactlyZeroOutInEveryProgram) {
+    for (unsigned int program : shortTimePrograms()) {
+        SCOPED_TRACE(ProgramTable::program(program).name);
+        Harness h;
+        h.document.activateProgram(program);
+        h.set(24, orvane::AnyValue(true)); // fire the freeze too, where it is current
+        const std::vector<std::vector<float>> silence(2, std::vector<float>(20000, 0.0f));
+        for (const auto& channel : h.render(silence, 300))
+            for (float s : channel)
+                ASSERT_EQ(s, 0.0f);
+    }
+}
+
+TEST(QuorvelAudio, GainBelowTheThresholdGivesExactZero) {
+    Harness h;
+    h.set(kGain, 0.00009f);
+    for (const auto& channel : h.render(testSignal(2, 10000), 256))
+        for (float s : channel)
+            ASSERT_EQ(s, 0.0f);
+}
+
+TEST(QuorvelAudio, AnyBlockLengthGivesTheSameOutputStream) {
+    const auto input = testSignal(2, 30000);
+    for (unsigned int program : shortTimePrograms()) {
+        SCOPED_TRACE(ProgramTable::program(program).name);
+        std::vector<std::vector<float>> reference;
+        for (unsigned int block : {1u, 13u, 256u, 4096u}) {
+            Harness h;
+            h.document.activateProgram(program);
+            h.set(kDryWet, 0.7f);
+            const auto output = h.render(input, block);
+            if (reference.empty())
+                reference = output;
+            else
+                ASSERT_EQ(output, reference) << "block " << block;
+        }
+    }
+}
+
+TEST(QuorvelAudio, BlocksLongerThanTheMaximumAreProcessedInPieces) {
+    const auto input = testSignal(2, 150000); // longer than the 65536-sample output ring
+    Harness small(2, 512);
+    Harness large(2, 512);
+    EXPECT_EQ(large.render(input, unsigned(input[0].size())), small.render(input, 512));
+}
+
+TEST(QuorvelAudio, FlatFilterPassesTheSignalAtUnitGain) {
+    Harness h;
+    h.document.activateProgram(ParametersSFFT_ThreeBandFilter.presetNumber);
+    const auto input = testSignal(2, 44100);
+    const auto output = h.render(input, 512);
+    std::vector<float> delayed(input[0].size(), 0.0f);
+    for (size_t i = kFirstOutput; i < delayed.size(); ++i)
+        delayed[i] = input[0][i - kDelay];
+    // 0 dB in every band is a gain of the fast 2^x of exactly 1, so what is left is the
+    // resynthesis error of the fast trigonometry and square root: well above 60 dB.
+    EXPECT_GT(snrDb(delayed, output[0], 2048), 60.0);
+}
+
+TEST(QuorvelAudio, ClipIndicatorSetsAtPlusOneButNotForNegativePeaks) {
+    Harness h;
+    h.set(kDryWet, 0.0f);
+    std::vector<std::vector<float>> input(2, std::vector<float>(4096, 0.0f));
+    input[0][10] = -1.5f;
+    h.render(input, 256);
+    EXPECT_FALSE(h.document.getParameter(kLevelClip)->getValue().GetBool());
+    input[0][10] = 1.0f;
+    h.render(input, 256);
+    EXPECT_TRUE(h.document.getParameter(kLevelClip)->getValue().GetBool());
+}
+
+TEST(QuorvelAudio, NonFiniteInputNeverPoisonsTheOutput) {
+    const auto clean = testSignal(2, 20000);
+    auto dirty = clean;
+    std::vector<std::vector<float>> zeroed = clean;
+    const float bad[] = {std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(),
+                         -std::numeric_limits<float>::infinity()};
+    for (int k = 0; k < 3; ++k) {
+        dirty[0][size_t(1000 + k)] = bad[k];
+        dirty[1][size_t(5000 + k)] = bad[k];
+        zeroed[0][size_t(1000 + k)] = 0.0f;
+        zeroed[1][size_t(5000 + k)] = 0.0f;
+    }
+    for (unsigned int program : shortTimePrograms()) {
+        SCOPED_TRACE(ProgramTable::program(program).name);
+        Harness a, b;
+        a.document.activateProgram(program);
+        b.document.activateProgram(program);
+        // The bad samples are read as zeros: the delay lines and held spectra stay clean.
+        EXPECT_EQ(a.render(dirty, 256), b.render(zeroed, 256));
+    }
+}
+
+TEST(QuorvelAudio, ExactlyTheCurrentProgramsEffectRunsAfterEveryProgramChange) {
+    QuorvelDocument document;
+    QuorvelAudio engine(&document);
+    EXPECT_TRUE(engine.isSFFTTransformationActive(0));
+    // A host that restores its program before initialising: the first program's effect must
+    // not keep running under the new one.
+    document.activateProgram(3);
+    EXPECT_EQ(activeShortTimeCount(engine), 1);
+    EXPECT_TRUE(engine.isSFFTTransformationActive(3));
+    engine.setMaxBufferSize(512);
+    engine.setChannelConfiguration(2, 2);
+    engine.setSamplingRate(48000);
+    engine.Initialize();
+    EXPECT_EQ(activeShortTimeCount(engine), 1);
+    EXPECT_TRUE(engine.isSFFTTransformationActive(3));
+    document.activateProgram(7);
+    EXPECT_EQ(activeShortTimeCount(engine), 0);
+    EXPECT_TRUE(engine.isHLNTransformationActive(0));
+    document.activateProgram(5);
+    EXPECT_EQ(activeShortTimeCount(engine), 1);
+    EXPECT_FALSE(engine.isHLNTransformationActive(0));
+    document.removeInterface(&engine);
+}
+
+TEST(QuorvelAudio, RoutesParametersToBothChannelsWithTheirConversion) {
+    Harness h;
+    h.document.activateProgram(ParametersSFFT_SpectralAM.presetNumber);
+    h.set(9, 100.0f); // "LoDepth [%]" reaches "LfWidth" as v / 50
+    for (int c = 0; c < 2; ++c)
+        EXPECT_EQ(
+            h.engine.getSFFTTransformation(3, c).GetInControls().Get("LfWidth").GetLastValue(),
+            2.0f);
+    h.document.activateProgram(ParametersSFFT_SpectralNotch.presetNumber);
+    h.set(5, orvane::AnyValue(1234)); // "CentFrq [Hz]" reaches mAmount
+    for (int c = 0; c < 2; ++c)
+        EXPECT_EQ(h.engine.getSFFTTransformation(5, c).mAmount.load(), 1234.0f);
+}
+
+TEST(QuorvelAudio, GainAndDryWetApplyWhateverProgramIsCurrent) {
+    Harness h;
+    h.document.activateProgram(9); // a harmonic program
+    h.set(kGain, 0.5f);
+    h.set(kDryWet, 0.0f);
+    h.document.activateProgram(0);
+    auto input = testSignal(2, 4096);
+    const auto output = h.render(input, 512);
+    for (size_t i = kFirstOutput; i < input[0].size(); ++i)
+        ASSERT_EQ(output[0][i], input[0][i - kDelay] * 0.5f);
+}
+
+TEST(QuorvelAudio, AProgramReceivesTheDocumentsValuesWhenItBecomesCurrent) {
+    Harness h;
+    h.document.activateProgram(ParametersSFFT_ThreeBandFilter.presetNumber);
+    // Stored while another program is current (as a restored session does): not delivered...
+    h.set(27, 250.0f); // "LoDelay [ms]"
+    EXPECT_EQ(h.engine.getSFFTTransformation(0, 0).GetInControls().Get("LowDelay").GetLastValue(),
+              300.0f);
+    // ...until its program is selected: the effect then plays what the document says.
+    h.document.activateProgram(0);
+    for (int c = 0; c < 2; ++c)
+        EXPECT_EQ(
+            h.engine.getSFFTTransformation(0, c).GetInControls().Get("LowDelay").GetLastValue(),
+            250.0f);
+}
+
+TEST(QuorvelAudio, RestartingKeepsTheDocumentsValues) {
+    Harness h;
+    h.set(32, 80.0f); // "LoFeedbk [%]"
+    h.engine.setSamplingRate(48000);
+    h.engine.Initialize(); // restarts every effect, which resets their controls
+    EXPECT_EQ(
+        h.engine.getSFFTTransformation(0, 1).GetInControls().Get("LowFeedback").GetLastValue(),
+        80.0f);
+}
+
+TEST(QuorvelAudio, HarmonicProgramsAreMarkedUnavailableAndSilent) {
+    Harness h;
+    for (unsigned int p = 0; p < ProgramTable::kProgramCount; ++p)
+        EXPECT_EQ(h.engine.isProgramAvailable(p),
+                  ProgramTable::program(p).category == KavCategoryIds::SFFT);
+    h.document.activateProgram(7);
+    for (const auto& channel : h.render(testSignal(2, 5000), 512))
+        for (float s : channel)
+            ASSERT_EQ(s, 0.0f);
+}
+
+TEST(QuorvelAudio, MonoConfigurationProcessesChannelZeroOnly) {
+    Harness mono(1);
+    mono.set(kDryWet, 0.0f);
+    const auto input = testSignal(1, 4096);
+    const auto output = mono.render(input, 128);
+    for (size_t i = kFirstOutput; i < input[0].size(); ++i)
+        ASSERT_EQ(output[0][i], input[0][i - kDelay]);
+}
+
+TEST(QuorvelAudio, KnowsItsEffectClassNames) {
+    EXPECT_EQ(QuorvelAudio::TransformationString2Id("SpectralDelay"), 4);
+    EXPECT_EQ(QuorvelAudio::TransformationString2Id("HLNRobotization"), 15);
+    EXPECT_EQ(QuorvelAudio::TransformationString2Id("Nothing"), -1);
+    EXPECT_EQ(QuorvelAudio::DocumentToDspConverter(orvane::AnyValue(true)), 1.0f);
+    EXPECT_EQ(QuorvelAudio::DocumentToDspConverter(orvane::AnyValue(-7)), -7.0f);
+}
