@@ -1,0 +1,285 @@
+#include "hosts/cli/Args.hpp"
+
+#include "hosts/cli/CliError.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace quorvel::cli {
+
+namespace {
+
+constexpr int kMaxBlockFrames = 1 << 20;
+
+double parseNumber(const std::string& text, const std::string& what) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(begin, &end);
+    if (text.empty() || end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+        throw usageError(what + " must be a number, not '" + text + "'");
+    return value;
+}
+
+Setting parseSetting(const std::string& text) {
+    const auto eq = text.find('=');
+    if (eq == std::string::npos || eq == 0)
+        throw usageError("--set takes NAME=VALUE[@SECONDS], not '" + text + "'");
+    Setting setting;
+    setting.text = text;
+    setting.name = text.substr(0, eq);
+    std::string value = text.substr(eq + 1);
+    const auto at = value.rfind('@');
+    if (at != std::string::npos) {
+        const double seconds = parseNumber(value.substr(at + 1), "the time in '" + text + "'");
+        if (seconds < 0.0)
+            throw usageError("the time in '" + text + "' must not be negative");
+        setting.atSeconds = seconds;
+        value = value.substr(0, at);
+    }
+    if (value.empty())
+        throw usageError("--set '" + text + "' has no value");
+    setting.value = value;
+    return setting;
+}
+
+double parseUnitInterval(const std::string& text, const std::string& option) {
+    const double value = parseNumber(text, option);
+    if (value < 0.0 || value > 1.0)
+        throw usageError(option + " must be between 0 and 1, not '" + text + "'");
+    return value;
+}
+
+class Cursor {
+public:
+    explicit Cursor(const std::vector<std::string>& args) : mArgs(args) {}
+    bool done() const { return mPos >= mArgs.size(); }
+    const std::string& next() { return mArgs[mPos++]; }
+    const std::string& valueOf(const std::string& option) {
+        if (done())
+            throw usageError(option + " needs a value");
+        return next();
+    }
+
+private:
+    const std::vector<std::string>& mArgs;
+    size_t mPos = 0;
+};
+
+// Takes one session option at the cursor; false when `arg` is not one.
+bool takeSessionOption(const std::string& arg, Cursor& cursor, SessionOptions& session) {
+    if (arg == "--program") {
+        session.program = cursor.valueOf(arg);
+    } else if (arg == "--set") {
+        session.settings.push_back(parseSetting(cursor.valueOf(arg)));
+    } else if (arg == "--state") {
+        session.stateFile = cursor.valueOf(arg);
+    } else if (arg == "--gain") {
+        session.gain = parseUnitInterval(cursor.valueOf(arg), arg);
+    } else if (arg == "--dry-wet") {
+        session.dryWet = parseUnitInterval(cursor.valueOf(arg), arg);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool isHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+[[noreturn]] void unknownOption(const std::string& command, const std::string& arg) {
+    throw usageError("unknown option '" + arg + "' for '" + command + "' (see 'quorvel " + command +
+                     " --help')");
+}
+
+void parseRender(Cursor& cursor, ParsedArgs& parsed) {
+    std::vector<std::string> positional;
+    RenderOptions& r = parsed.render;
+    while (!cursor.done()) {
+        const std::string& arg = cursor.next();
+        if (isHelp(arg)) {
+            parsed.command = Command::Help;
+            parsed.helpTopic = "render";
+            return;
+        }
+        if (takeSessionOption(arg, cursor, r.session))
+            continue;
+        if (arg == "--block") {
+            const std::string& text = cursor.valueOf(arg);
+            const double n = parseNumber(text, arg);
+            if (n != std::floor(n) || n < 1 || n > kMaxBlockFrames)
+                throw usageError("--block must be a whole number from 1 to " +
+                                 std::to_string(kMaxBlockFrames) + ", not '" + text + "'");
+            r.blockFrames = int(n);
+        } else if (arg == "--no-latency-compensation") {
+            r.compensateLatency = false;
+        } else if (arg == "--quiet" || arg == "-q") {
+            r.quiet = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            unknownOption("render", arg);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2)
+        throw usageError("render takes an input and an output file (see 'quorvel render --help')");
+    r.input = positional[0];
+    r.output = positional[1];
+}
+
+void parseState(Cursor& cursor, ParsedArgs& parsed) {
+    while (!cursor.done()) {
+        const std::string& arg = cursor.next();
+        if (isHelp(arg)) {
+            parsed.command = Command::Help;
+            parsed.helpTopic = "state";
+            return;
+        }
+        if (takeSessionOption(arg, cursor, parsed.render.session))
+            continue;
+        if (arg == "-o" || arg == "--output")
+            parsed.stateOutput = cursor.valueOf(arg);
+        else
+            unknownOption("state", arg);
+    }
+}
+
+} // namespace
+
+ParsedArgs parseArgs(const std::vector<std::string>& args) {
+    ParsedArgs parsed;
+    Cursor cursor(args);
+    if (cursor.done())
+        return parsed;
+    const std::string& command = cursor.next();
+    if (isHelp(command)) {
+        return parsed;
+    } else if (command == "help") {
+        if (!cursor.done())
+            parsed.helpTopic = cursor.next();
+    } else if (command == "programs") {
+        parsed.command = Command::Programs;
+        while (!cursor.done()) {
+            const std::string& arg = cursor.next();
+            if (isHelp(arg)) {
+                parsed.command = Command::Help;
+                parsed.helpTopic = "programs";
+                return parsed;
+            }
+            if (arg != "--json")
+                unknownOption("programs", arg);
+            parsed.json = true;
+        }
+    } else if (command == "render") {
+        parsed.command = Command::Render;
+        parseRender(cursor, parsed);
+    } else if (command == "state") {
+        parsed.command = Command::State;
+        parseState(cursor, parsed);
+    } else if (command == "demo") {
+        parsed.command = Command::Demo;
+        bool haveFolder = false;
+        while (!cursor.done()) {
+            const std::string& arg = cursor.next();
+            if (isHelp(arg)) {
+                parsed.command = Command::Help;
+                parsed.helpTopic = "demo";
+                return parsed;
+            }
+            if ((arg.size() > 1 && arg[0] == '-') || haveFolder)
+                throw usageError("demo takes at most one folder (see 'quorvel demo --help')");
+            parsed.demoFolder = arg;
+            haveFolder = true;
+        }
+    } else {
+        throw usageError("unknown command '" + command +
+                         "'; commands are programs, render, state, demo (see 'quorvel --help')");
+    }
+    if (parsed.command == Command::Help && !parsed.helpTopic.empty())
+        helpText(parsed.helpTopic);
+    return parsed;
+}
+
+std::string helpText(const std::string& topic) {
+    if (topic.empty())
+        return R"(quorvel - render audio files through Quorvel's spectral voice and sound effects
+
+usage: quorvel COMMAND [options]
+
+commands:
+  programs [--json]          list the fifteen programs and their parameters
+  render IN OUT [options]    render an audio file through a program
+  state [options] [-o FILE]  write a program text (the plug-in's saved state)
+  demo [DIR]                 render a built-in sound through every program
+
+'quorvel COMMAND --help' explains a command. Examples:
+  quorvel programs
+  quorvel render voice.wav out.wav --program "Spectral Freeze" --set "Fire=on@2.5"
+  quorvel demo
+)";
+    if (topic == "programs")
+        return R"(usage: quorvel programs [--json]
+
+Lists each program's number, name, family and help text, and its parameters with their type,
+unit, range and default. --json prints the same as one JSON document.
+
+Examples:
+  quorvel programs
+  quorvel programs --json > programs.json
+)";
+    if (topic == "render")
+        return R"(usage: quorvel render IN OUT [options]
+
+Renders IN through a program into OUT. IN may be any file libsndfile reads, mono or stereo, at
+22050, 44100, 48000 or 96000 Hz. OUT's extension picks the container (.wav .aiff .flac .ogg
+.au .caf .w64 .rf64); rate, channels and sample format follow IN where the container allows.
+OUT is written to a temporary file and renamed into place, and never replaces IN.
+
+options:
+  --program NAME|NUMBER    the program, by name or number (see 'quorvel programs');
+                           default: "Delay Spectral Bands" (0), or the one in --state
+  --set NAME=VALUE[@SEC]   set a parameter of the program, by the name it shows (for example
+                           "LowGain [dB]=-12"), in its own units and range; bool parameters
+                           take 0/1/on/off/true/false. With @SEC the change happens at that
+                           time of the input, at that exact sample; repeatable
+  --state FILE             load a program text first (see 'quorvel state')
+  --gain G                 output gain, 0..1 (default 1)
+  --dry-wet X              0 = input only, 1 = processed only (default 1)
+  --block N                host block length in samples (default 512)
+  --no-latency-compensation  keep the processing delay; by default the output is aligned
+                           with the input and has the same length
+  --quiet                  no progress bar
+
+Examples:
+  quorvel render in.wav out.wav --program "3-Band Filter" --set "LowGain [dB]=-12"
+  quorvel render in.wav out.flac --program 1 --set "Fire=on@2.5" --set "Reset=on@6"
+  quorvel render in.wav out.wav --state my-delay.xml --dry-wet 0.5
+)";
+    if (topic == "state")
+        return R"(usage: quorvel state [options] [-o FILE]
+
+Writes the program text: the XML the plug-in saves with a session, holding every stored
+parameter and the current program. Takes the program and parameter options of 'render'
+(--program, --set without @SEC, --state, --gain, --dry-wet). Without -o the text goes to
+standard output.
+
+Examples:
+  quorvel state --program "Delay Spectral Bands" --set "LoDelay [ms]=250" -o delay.xml
+  quorvel render in.wav out.wav --state delay.xml
+)";
+    if (topic == "demo")
+        return R"(usage: quorvel demo [DIR]
+
+Writes a built-in test sound (a sung phrase with vibrato and breath, then a few drum hits) and
+its render through every available program into DIR (default ./quorvel-demo), and prints, per
+program, the output level, the time taken and the real-time factor.
+
+Example:
+  quorvel demo /tmp/quorvel-demo
+)";
+    throw usageError("no help on '" + topic + "'; commands are programs, render, state, demo");
+}
+
+} // namespace quorvel::cli

@@ -1,0 +1,55 @@
+#pragma once
+// The command line's grammar: commands, options and their help texts. Parsing only checks
+// form (an option's value is present and numeric where it must be); names of programs and
+// parameters are checked against the document by the session that applies them.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::cli {
+
+// One "--set NAME=VALUE[@SECONDS]".
+struct Setting {
+    std::string name;
+    std::string value;
+    std::optional<double> atSeconds; // none: before the first sample
+    std::string text;                // as given, for messages
+};
+
+// What selects and configures a program: shared by `render` and `state`.
+struct SessionOptions {
+    std::optional<std::string> program; // a name or a number
+    std::optional<std::string> stateFile;
+    std::vector<Setting> settings;
+    std::optional<double> gain;
+    std::optional<double> dryWet;
+};
+
+struct RenderOptions {
+    SessionOptions session;
+    std::string input;
+    std::string output;
+    int blockFrames = 512;
+    bool compensateLatency = true;
+    bool quiet = false;
+};
+
+enum class Command { Help, Programs, Render, State, Demo };
+
+struct ParsedArgs {
+    Command command = Command::Help;
+    std::string helpTopic;                  // for Help: "" or a command name
+    bool json = false;                      // programs --json
+    RenderOptions render;                   // render; its session part also serves `state`
+    std::optional<std::string> stateOutput; // state -o FILE
+    std::string demoFolder = "quorvel-demo";
+};
+
+// Parses argv (without the program name). Throws CliError (usage) on malformed input.
+ParsedArgs parseArgs(const std::vector<std::string>& args);
+
+// The help text of a command ("" for the overview).
+std::string helpText(const std::string& topic);
+
+} // namespace quorvel::cli

@@ -1,0 +1,252 @@
+#include "hosts/cli/AudioFile.hpp"
+
+#include "hosts/cli/CliError.hpp"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvel::cli {
+
+namespace {
+
+constexpr sf_count_t kChunkFrames = 65536;
+
+std::string lowerExtension(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return "";
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return ext;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string joinedRates() {
+    std::string text;
+    for (int rate : supportedSampleRates())
+        text += (text.empty() ? "" : ", ") + std::to_string(rate);
+    return text;
+}
+
+// A temporary file beside the target, removed on destruction unless committed by rename.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& target) : mTarget(target) {
+        mPath = folderOf(target) + "/." + baseOf(target) + ".XXXXXX";
+        mFd = mkstemp(mPath.data());
+        if (mFd < 0)
+            throw processingError("cannot write '" + target + "': " + std::strerror(errno));
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(mFd, 0666 & ~mask);
+    }
+    ~TemporaryFile() {
+        if (mFd >= 0)
+            close(mFd);
+        if (!mCommitted)
+            unlink(mPath.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int fd() const { return mFd; }
+
+    void commit() {
+        if (mFd >= 0) {
+            if (fsync(mFd) != 0 || close(mFd) != 0) {
+                mFd = -1;
+                throw processingError("cannot write '" + mTarget + "': " + std::strerror(errno));
+            }
+            mFd = -1;
+        }
+        if (std::rename(mPath.c_str(), mTarget.c_str()) != 0)
+            throw processingError("cannot write '" + mTarget + "': " + std::strerror(errno));
+        mCommitted = true;
+    }
+
+private:
+    std::string mTarget;
+    std::string mPath;
+    int mFd = -1;
+    bool mCommitted = false;
+};
+
+struct Container {
+    const char* extension;
+    int major;
+};
+
+const Container kContainers[] = {
+    {"wav", SF_FORMAT_WAV},   {"wave", SF_FORMAT_WAV},  {"aif", SF_FORMAT_AIFF},
+    {"aiff", SF_FORMAT_AIFF}, {"aifc", SF_FORMAT_AIFF}, {"flac", SF_FORMAT_FLAC},
+    {"ogg", SF_FORMAT_OGG},   {"oga", SF_FORMAT_OGG},   {"au", SF_FORMAT_AU},
+    {"snd", SF_FORMAT_AU},    {"caf", SF_FORMAT_CAF},   {"w64", SF_FORMAT_W64},
+    {"rf64", SF_FORMAT_RF64},
+};
+
+bool formatValid(int format, int channels, int rate) {
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = rate;
+    return sf_format_check(&info) == SF_TRUE;
+}
+
+} // namespace
+
+const std::vector<int>& supportedSampleRates() {
+    static const std::vector<int> rates{22050, 44100, 48000, 96000};
+    return rates;
+}
+
+AudioData readAudioFile(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        throw processingError("cannot read '" + path + "': " + std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        throw processingError("cannot read '" + path + "': it is a directory");
+
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        throw processingError("cannot read '" + path + "': " + sf_strerror(nullptr));
+
+    auto closer = [&] { sf_close(file); };
+    const auto& rates = supportedSampleRates();
+    if (std::find(rates.begin(), rates.end(), info.samplerate) == rates.end()) {
+        closer();
+        throw usageError("'" + path + "' has a sample rate of " + std::to_string(info.samplerate) +
+                         " Hz; supported rates are " + joinedRates() + " Hz");
+    }
+    if (info.channels < 1 || info.channels > 2) {
+        closer();
+        throw usageError("'" + path + "' has " + std::to_string(info.channels) +
+                         " channels; only mono and stereo files are supported");
+    }
+
+    AudioData audio;
+    audio.sampleRate = info.samplerate;
+    audio.format = info.format;
+    audio.channels.assign(size_t(info.channels), {});
+    std::vector<float> interleaved(size_t(kChunkFrames * info.channels));
+    for (;;) {
+        const sf_count_t got = sf_readf_float(file, interleaved.data(), kChunkFrames);
+        if (got <= 0)
+            break;
+        for (int c = 0; c < info.channels; ++c)
+            for (sf_count_t i = 0; i < got; ++i)
+                audio.channels[size_t(c)].push_back(interleaved[size_t(i * info.channels + c)]);
+    }
+    const int error = sf_error(file);
+    closer();
+    if (error != SF_ERR_NO_ERROR)
+        throw processingError("cannot decode '" + path + "': " + sf_error_number(error));
+    return audio;
+}
+
+int outputFormatFor(const std::string& path, int sourceFormat) {
+    const std::string ext = lowerExtension(path);
+    const Container* container = nullptr;
+    for (const auto& c : kContainers)
+        if (ext == c.extension)
+            container = &c;
+    if (!container)
+        throw usageError("cannot tell the output format from '" + path +
+                         "'; use one of .wav .aiff .flac .ogg .au .caf .w64 .rf64");
+
+    const int major = container->major;
+    const int sourceSubtype = sourceFormat & SF_FORMAT_SUBMASK;
+    // Keep the input's encoding where the container takes it; otherwise the container's
+    // richest lossless encoding, so nothing is lost that needn't be.
+    const int candidates[] = {sourceSubtype, SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16,
+                              SF_FORMAT_VORBIS};
+    for (int subtype : candidates)
+        if (subtype != 0 && formatValid(major | subtype, 1, 44100) &&
+            formatValid(major | subtype, 2, 44100))
+            return major | subtype;
+    throw usageError("no sample encoding is available for '" + path + "'");
+}
+
+void writeAudioFile(const std::string& path, const AudioData& audio, int format) {
+    SF_INFO info{};
+    info.samplerate = audio.sampleRate;
+    info.channels = audio.channelCount();
+    info.format = format;
+    if (sf_format_check(&info) != SF_TRUE)
+        throw usageError("cannot write '" + path + "' in that format at " +
+                         std::to_string(audio.sampleRate) + " Hz");
+
+    TemporaryFile temp(path);
+    SNDFILE* file = sf_open_fd(temp.fd(), SFM_WRITE, &info, SF_FALSE);
+    if (!file)
+        throw processingError("cannot write '" + path + "': " + sf_strerror(nullptr));
+    // Integer encodings clip out-of-range samples instead of wrapping them around.
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+
+    const int channels = audio.channelCount();
+    const int64_t frames = audio.frameCount();
+    std::vector<float> interleaved(size_t(kChunkFrames * channels));
+    bool ok = true;
+    for (int64_t start = 0; start < frames && ok; start += kChunkFrames) {
+        const int64_t n = std::min<int64_t>(kChunkFrames, frames - start);
+        for (int64_t i = 0; i < n; ++i)
+            for (int c = 0; c < channels; ++c)
+                interleaved[size_t(i * channels + c)] =
+                    audio.channels[size_t(c)][size_t(start + i)];
+        ok = sf_writef_float(file, interleaved.data(), n) == n;
+    }
+    const std::string error = ok ? "" : sf_strerror(file);
+    if (sf_close(file) != 0 && ok)
+        throw processingError("cannot write '" + path + "': " + sf_strerror(nullptr));
+    if (!ok)
+        throw processingError("cannot write '" + path + "': " + error);
+    temp.commit();
+}
+
+void writeTextFile(const std::string& path, const std::string& text) {
+    TemporaryFile temp(path);
+    const char* p = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        const ssize_t n = write(temp.fd(), p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw processingError("cannot write '" + path + "': " + std::strerror(errno));
+        }
+        p += n;
+        left -= size_t(n);
+    }
+    temp.commit();
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+} // namespace quorvel::cli

@@ -1,0 +1,338 @@
+#include "hosts/cli/Commands.hpp"
+
+#include "Quorvel/ProgramParameters/ProgramTable.hpp"
+#include "Quorvel/QuorvelAudio.hpp"
+#include "Quorvel/QuorvelDocument.hpp"
+#include "hosts/cli/AudioFile.hpp"
+#include "hosts/cli/CliError.hpp"
+#include "hosts/cli/DemoSound.hpp"
+#include "hosts/cli/Progress.hpp"
+#include "hosts/cli/Session.hpp"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+namespace quorvel::cli {
+
+namespace {
+
+// Renders shorter than this show no progress bar.
+constexpr double kProgressMinSeconds = 2.0;
+constexpr int kDemoRate = 44100;
+
+const char* familyName(KavCategoryIds category) {
+    return category == KavCategoryIds::SFFT ? "short-time" : "harmonic";
+}
+
+const char* typeName(orvane::AnyValue::Type type) {
+    switch (type) {
+    case orvane::AnyValue::Int:
+        return "int";
+    case orvane::AnyValue::Bool:
+        return "bool";
+    case orvane::AnyValue::Float:
+        return "float";
+    default:
+        return "other";
+    }
+}
+
+std::string jsonString(const char* text) {
+    std::string out = "\"";
+    for (const char* p = text; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// Which programs the engine can render; asked of an engine that is built but not started.
+std::vector<bool> availablePrograms() {
+    QuorvelDocument document;
+    std::vector<bool> available;
+    {
+        QuorvelAudio engine(&document);
+        for (unsigned int n = 0; n < ProgramTable::kProgramCount; ++n)
+            available.push_back(engine.isProgramAvailable(n));
+        document.removeInterface(&engine);
+    }
+    return available;
+}
+
+std::string parameterJson(const ParameterDescription& p) {
+    return "{\"index\": " + std::to_string(p.index) + ", \"name\": " + jsonString(p.name) +
+           ", \"type\": \"" + typeName(p.type) + "\", \"unit\": " + jsonString(unitSymbol(p.unit)) +
+           ", \"min\": " + number(p.minValue) + ", \"max\": " + number(p.maxValue) +
+           ", \"default\": " + number(p.defaultValue) + "}";
+}
+
+void listProgramsJson(const std::vector<bool>& available, std::FILE* out) {
+    std::string text = "{\"global\": [" + parameterJson(ProgramTable::parameter(0)) + ", " +
+                       parameterJson(ProgramTable::parameter(1)) + "],\n \"programs\": [\n";
+    for (const ProgramDescription* p : ProgramTable::kPrograms) {
+        text += "  {\"number\": " + std::to_string(p->presetNumber) +
+                ", \"name\": " + jsonString(p->name) + ", \"family\": \"" +
+                familyName(p->category) +
+                "\", \"available\": " + (available[p->presetNumber] ? "true" : "false") +
+                ",\n   \"help\": " + jsonString(p->helpText) + ",\n   \"parameters\": [";
+        for (const ProgramParameterDescription& row : *p)
+            text += std::string(&row == p->begin() ? "" : ", ") + parameterJson(row.parameter);
+        text += "]}";
+        text += p->presetNumber + 1 < ProgramTable::kProgramCount ? ",\n" : "\n";
+    }
+    text += " ]}\n";
+    std::fputs(text.c_str(), out);
+}
+
+// Word-wraps `text` at `width` columns, each line indented by `indent`.
+std::string wrapped(const char* text, size_t indent, size_t width) {
+    std::string out, line;
+    const std::string pad(indent, ' ');
+    std::string word;
+    auto flush = [&] {
+        out += pad + line + "\n";
+        line.clear();
+    };
+    for (const char* p = text;; ++p) {
+        if (*p == ' ' || *p == '\0') {
+            if (!word.empty()) {
+                if (!line.empty() && indent + line.size() + 1 + word.size() > width)
+                    flush();
+                line += (line.empty() ? "" : " ") + word;
+                word.clear();
+            }
+            if (*p == '\0')
+                break;
+        } else {
+            word += *p;
+        }
+    }
+    if (!line.empty())
+        flush();
+    return out;
+}
+
+void listProgramsText(const std::vector<bool>& available, std::FILE* out) {
+    std::fprintf(out, "Global: \"Gain\" float 0 to 1 (default 1), \"Dry/Wet\" float 0 to 1 "
+                      "(default 1); see --gain and --dry-wet\n\n");
+    for (const ProgramDescription* p : ProgramTable::kPrograms) {
+        std::fprintf(out, "%2u  %s  (%s%s)\n", p->presetNumber, p->name, familyName(p->category),
+                     available[p->presetNumber] ? "" : ", not available yet");
+        std::fputs(wrapped(p->helpText, 4, 92).c_str(), out);
+        for (const ProgramParameterDescription& row : *p) {
+            const ParameterDescription& q = row.parameter;
+            const std::string range = q.type == orvane::AnyValue::Bool
+                                          ? "0/1"
+                                          : number(q.minValue) + " to " + number(q.maxValue);
+            std::fprintf(out, "    %-24s %-5s %-16s default %s\n",
+                         ("\"" + std::string(q.name) + "\"").c_str(), typeName(q.type),
+                         range.c_str(), number(q.defaultValue).c_str());
+        }
+        std::fputc('\n', out);
+    }
+}
+
+void checkAvailable(const Session& session) {
+    if (!session.currentProgramAvailable())
+        throw processingError(std::string("\"") + session.currentProgram().name +
+                              "\" is a harmonic program; their engine path is not available yet");
+}
+
+// Applies the untimed settings now and returns the timed ones, checked against the input.
+std::vector<ResolvedSetting> applySettings(Session& session, const SessionOptions& options,
+                                           int sampleRate, int64_t frames) {
+    std::vector<ResolvedSetting> timed;
+    for (const Setting& setting : options.settings) {
+        ResolvedSetting resolved = session.resolve(setting, sampleRate);
+        if (!resolved.atFrame) {
+            session.apply(resolved);
+            continue;
+        }
+        if (*resolved.atFrame > frames)
+            throw usageError("the time in '" + setting.text + "' is beyond the end of the input (" +
+                             number(double(frames) / sampleRate) + " s)");
+        timed.push_back(resolved);
+    }
+    return timed;
+}
+
+void progressCallback(void* context, int64_t done) {
+    static_cast<Progress*>(context)->update(done);
+}
+
+struct Level {
+    double peakDb;
+    double rmsDb;
+};
+
+Level measure(const AudioData& audio) {
+    double peak = 0.0, sum = 0.0;
+    int64_t count = 0;
+    for (const auto& channel : audio.channels)
+        for (float s : channel) {
+            peak = std::max(peak, double(std::fabs(s)));
+            sum += double(s) * s;
+            ++count;
+        }
+    auto db = [](double x) { return x > 0.0 ? 20.0 * std::log10(x) : -INFINITY; };
+    return {db(peak), db(count ? std::sqrt(sum / double(count)) : 0.0)};
+}
+
+std::string slug(const char* name) {
+    std::string out;
+    for (const char* p = name; *p; ++p) {
+        if (std::isalnum(static_cast<unsigned char>(*p)))
+            out += char(std::tolower(static_cast<unsigned char>(*p)));
+        else if (!out.empty() && out.back() != '-')
+            out += '-';
+    }
+    while (!out.empty() && out.back() == '-')
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
+void listPrograms(bool json, std::FILE* out) {
+    const std::vector<bool> available = availablePrograms();
+    if (json)
+        listProgramsJson(available, out);
+    else
+        listProgramsText(available, out);
+}
+
+void renderFile(const RenderOptions& options) {
+    if (options.input == options.output || sameFile(options.input, options.output))
+        throw usageError("refusing to write the output over the input '" + options.input + "'");
+    const AudioData input = readAudioFile(options.input);
+    const int format = outputFormatFor(options.output, input.format);
+
+    Session session;
+    session.prepareEngine(input.sampleRate, input.channelCount(), options.blockFrames);
+    session.applyOptions(options.session);
+    checkAvailable(session);
+    std::vector<ResolvedSetting> timed =
+        applySettings(session, options.session, input.sampleRate, input.frameCount());
+
+    const double seconds = double(input.frameCount()) / input.sampleRate;
+    Progress progress("rendering", input.frameCount(),
+                      !options.quiet && seconds > kProgressMinSeconds &&
+                          Progress::stderrIsTerminal());
+    const AudioData output = session.render(input, std::move(timed), options.blockFrames,
+                                            options.compensateLatency, progressCallback, &progress);
+    progress.finish();
+    writeAudioFile(options.output, output, format);
+}
+
+void writeState(const SessionOptions& options, const std::optional<std::string>& path,
+                std::FILE* out) {
+    Session session;
+    session.applyOptions(options);
+    applySettings(session, options, 0, 0);
+    const std::string text = session.programText();
+    if (path)
+        writeTextFile(*path, text);
+    else
+        std::fprintf(out, "%s\n", text.c_str());
+}
+
+void runDemo(const std::string& folder, std::FILE* out) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw processingError("cannot create '" + folder + "': " + error.message());
+
+    const AudioData input = makeDemoSound(kDemoRate);
+    const int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    writeAudioFile(folder + "/input.wav", input, format);
+    const double seconds = double(input.frameCount()) / input.sampleRate;
+    const std::vector<bool> available = availablePrograms();
+
+    std::fprintf(out, "Built-in sound: %s/input.wav (%.1f s, mono, %d Hz)\n\n", folder.c_str(),
+                 seconds, kDemoRate);
+    std::fprintf(out, "%-3s %-24s %-40s %9s %9s %9s %9s\n", "#", "program", "output", "peak dB",
+                 "rms dB", "time ms", "x rt");
+    for (const ProgramDescription* p : ProgramTable::kPrograms) {
+        if (!available[p->presetNumber]) {
+            std::fprintf(out, "%-3u %-24s %s\n", p->presetNumber, p->name,
+                         "(harmonic path not available yet)");
+            continue;
+        }
+        RenderOptions options;
+        options.session.program = std::to_string(p->presetNumber);
+        // The freeze only shows itself once fired: press Fire during the sung phrase.
+        if (p->presetNumber == ParametersSFFT_SpectralFreeze.presetNumber)
+            options.session.settings.push_back({"Fire", "on", 1.2, "Fire=on@1.2"});
+        const std::string name = (p->presetNumber < 10 ? "0" : "") +
+                                 std::to_string(p->presetNumber) + "-" + slug(p->name) + ".wav";
+
+        const auto start = std::chrono::steady_clock::now();
+        Session session;
+        session.prepareEngine(input.sampleRate, input.channelCount(), options.blockFrames);
+        session.applyOptions(options.session);
+        std::vector<ResolvedSetting> timed =
+            applySettings(session, options.session, input.sampleRate, input.frameCount());
+        const AudioData output =
+            session.render(input, std::move(timed), options.blockFrames, true, nullptr, nullptr);
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        writeAudioFile(folder + "/" + name, output, format);
+
+        const Level level = measure(output);
+        std::fprintf(out, "%-3u %-24s %-40s %9.1f %9.1f %9.1f %9.0f\n", p->presetNumber, p->name,
+                     (folder + "/" + name).c_str(), level.peakDb, level.rmsDb, elapsed * 1000.0,
+                     elapsed > 0.0 ? seconds / elapsed : 0.0);
+    }
+}
+
+int runCommandLine(const std::vector<std::string>& args) {
+    try {
+        const ParsedArgs parsed = parseArgs(args);
+        switch (parsed.command) {
+        case Command::Help:
+            std::fputs(helpText(parsed.helpTopic).c_str(), stdout);
+            break;
+        case Command::Programs:
+            listPrograms(parsed.json, stdout);
+            break;
+        case Command::Render:
+            renderFile(parsed.render);
+            break;
+        case Command::State:
+            writeState(parsed.render.session, parsed.stateOutput, stdout);
+            break;
+        case Command::Demo:
+            runDemo(parsed.demoFolder, stdout);
+            break;
+        }
+        return kExitOk;
+    } catch (const CliError& e) {
+        std::fprintf(stderr, "quorvel: %s\n", e.what());
+        return e.status();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quorvel: %s\n", e.what());
+        return kExitProcessing;
+    }
+}
+
+} // namespace quorvel::cli

@@ -1,0 +1,20 @@
+#pragma once
+// The commands of `quorvel`. Each writes its results to `out` and throws CliError on failure.
+
+#include "hosts/cli/Args.hpp"
+
+#include <cstdio>
+
+namespace quorvel::cli {
+
+void listPrograms(bool json, std::FILE* out);
+void renderFile(const RenderOptions& options);
+void writeState(const SessionOptions& options, const std::optional<std::string>& path,
+                std::FILE* out);
+void runDemo(const std::string& folder, std::FILE* out);
+
+// Runs the command line on `args` (without the program name); returns the exit status.
+// Errors are one line on standard error starting with "quorvel:".
+int runCommandLine(const std::vector<std::string>& args);
+
+} // namespace quorvel::cli

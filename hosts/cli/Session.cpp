@@ -1,0 +1,259 @@
+#include "hosts/cli/Session.hpp"
+
+#include "Quorvel/ProgramParameters/ProgramTable.hpp"
+#include "Quorvel/QuorvelAudio.hpp"
+#include "Quorvel/QuorvelDocument.hpp"
+#include "hosts/cli/CliError.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <strings.h>
+
+namespace quorvel::cli {
+
+namespace {
+
+constexpr unsigned int kGainIndex = 0;
+constexpr unsigned int kDryWetIndex = 1;
+// Program texts are small; anything much larger is refused by the document anyway.
+constexpr std::streamsize kMaxStateBytes = 2 << 20;
+
+std::string formatNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+std::string programList() {
+    std::string text;
+    for (const ProgramDescription* p : ProgramTable::kPrograms)
+        text +=
+            (text.empty() ? "" : ", ") + std::to_string(p->presetNumber) + " \"" + p->name + "\"";
+    return text;
+}
+
+bool equalsIgnoringCase(const std::string& a, const char* b) {
+    return strcasecmp(a.c_str(), b) == 0;
+}
+
+// The global parameters a setting may also name.
+const ParameterDescription* globalParameter(const std::string& name) {
+    for (unsigned int index : {kGainIndex, kDryWetIndex})
+        if (name == ProgramTable::parameter(index).name)
+            return &ProgramTable::parameter(index);
+    return nullptr;
+}
+
+const ParameterDescription* findSettingParameter(const ProgramDescription& program,
+                                                 const std::string& name) {
+    if (const ParameterDescription* global = globalParameter(name))
+        return global;
+    if (const ProgramParameterDescription* row = ProgramTable::findParameter(program, name))
+        return &row->parameter;
+    // A unique case-insensitive match is taken too: "lowgain [db]" means "LowGain [dB]".
+    const ParameterDescription* match = nullptr;
+    for (const ProgramParameterDescription& row : program)
+        if (equalsIgnoringCase(name, row.parameter.name)) {
+            if (match)
+                return nullptr;
+            match = &row.parameter;
+        }
+    return match;
+}
+
+std::string parameterList(const ProgramDescription& program) {
+    std::string text;
+    for (const ProgramParameterDescription& row : program)
+        text += (text.empty() ? "\"" : ", \"") + std::string(row.parameter.name) + "\"";
+    return text + ", \"Gain\", \"Dry/Wet\"";
+}
+
+orvane::AnyValue parseValue(const ParameterDescription& p, const std::string& text) {
+    const std::string name = std::string("\"") + p.name + "\"";
+    if (p.type == orvane::AnyValue::Bool) {
+        for (const char* yes : {"1", "on", "true"})
+            if (equalsIgnoringCase(text, yes))
+                return orvane::AnyValue(true);
+        for (const char* no : {"0", "off", "false"})
+            if (equalsIgnoringCase(text, no))
+                return orvane::AnyValue(false);
+        throw usageError(name + " takes 0/1, on/off or true/false, not '" + text + "'");
+    }
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(begin, &end);
+    if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+        throw usageError(name + " takes a number, not '" + text + "'");
+    const std::string range = formatNumber(p.minValue) + " to " + formatNumber(p.maxValue);
+    if (value < p.minValue || value > p.maxValue)
+        throw usageError(name + " takes a value from " + range + ", not '" + text + "'");
+    if (p.type == orvane::AnyValue::Int) {
+        if (value != std::floor(value))
+            throw usageError(name + " takes a whole number from " + range + ", not '" + text + "'");
+        return orvane::AnyValue(int(value));
+    }
+    return orvane::AnyValue(float(value));
+}
+
+} // namespace
+
+Session::Session() : mDocument(std::make_unique<QuorvelDocument>()) {}
+
+Session::~Session() {
+    if (mEngine)
+        mDocument->removeInterface(mEngine.get());
+}
+
+void Session::prepareEngine(int sampleRate, int channels, int blockFrames) {
+    mEngine = std::make_unique<QuorvelAudio>(mDocument.get());
+    mEngine->setMaxBufferSize(unsigned(blockFrames));
+    if (!mEngine->setChannelConfiguration(unsigned(channels), unsigned(channels)))
+        throw processingError("the engine takes mono or stereo audio, not " +
+                              std::to_string(channels) + " channels");
+    if (!mEngine->setSamplingRate(unsigned(sampleRate)))
+        throw processingError("the engine does not run at " + std::to_string(sampleRate) + " Hz");
+    if (!mEngine->Initialize())
+        throw processingError("the engine failed to start");
+}
+
+void Session::loadState(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw processingError("cannot read '" + path + "': " + std::strerror(errno));
+    std::string text(size_t(kMaxStateBytes), '\0');
+    file.read(text.data(), kMaxStateBytes);
+    text.resize(size_t(file.gcount()));
+    std::string reason;
+    if (!mDocument->loadProgramText(text.data(), text.size(), &reason))
+        throw processingError("'" + path + "' is not a valid program text: " + reason);
+}
+
+void Session::selectProgram(const std::string& nameOrNumber) {
+    const ProgramDescription* found = nullptr;
+    const bool numeric =
+        !nameOrNumber.empty() && nameOrNumber.find_first_not_of("0123456789") == std::string::npos;
+    if (numeric) {
+        const unsigned long n = std::strtoul(nameOrNumber.c_str(), nullptr, 10);
+        if (nameOrNumber.size() <= 2 && n < ProgramTable::kProgramCount)
+            found = &ProgramTable::program(unsigned(n));
+    } else {
+        for (const ProgramDescription* p : ProgramTable::kPrograms)
+            if (equalsIgnoringCase(nameOrNumber, p->name))
+                found = p;
+    }
+    if (!found)
+        throw usageError("unknown program '" + nameOrNumber + "'; programs are " + programList());
+    mDocument->activateProgram(found->presetNumber);
+}
+
+const ProgramDescription& Session::currentProgram() const {
+    return ProgramTable::program(mDocument->getCurrentPresetNumber());
+}
+
+ResolvedSetting Session::resolve(const Setting& setting, int sampleRate) const {
+    const ProgramDescription& program = currentProgram();
+    const ParameterDescription* p = findSettingParameter(program, setting.name);
+    if (!p)
+        throw usageError("\"" + setting.name + "\" is not a parameter of \"" + program.name +
+                         "\"; its parameters are " + parameterList(program));
+    ResolvedSetting resolved;
+    resolved.index = p->index;
+    resolved.value = parseValue(*p, setting.value);
+    resolved.text = setting.text;
+    if (setting.atSeconds) {
+        if (sampleRate <= 0)
+            throw usageError("'" + setting.text + "': a time (@SECONDS) applies only to render");
+        resolved.atFrame = std::llround(*setting.atSeconds * sampleRate);
+    }
+    return resolved;
+}
+
+void Session::apply(const ResolvedSetting& setting) {
+    mDocument->updateParameter(setting.index, setting.value, nullptr);
+}
+
+void Session::applyOptions(const SessionOptions& options) {
+    if (options.stateFile)
+        loadState(*options.stateFile);
+    if (options.program)
+        selectProgram(*options.program);
+    if (options.gain)
+        mDocument->updateParameter(kGainIndex, orvane::AnyValue(float(*options.gain)), nullptr);
+    if (options.dryWet)
+        mDocument->updateParameter(kDryWetIndex, orvane::AnyValue(float(*options.dryWet)), nullptr);
+}
+
+std::string Session::programText() const {
+    return mDocument->getProgramText();
+}
+
+bool Session::currentProgramAvailable() const {
+    return mEngine && mEngine->isProgramAvailable(mDocument->getCurrentPresetNumber());
+}
+
+unsigned int Session::latencyFrames() const {
+    return mEngine ? mEngine->getLatencySamples() : 0;
+}
+
+AudioData Session::render(const AudioData& input, std::vector<ResolvedSetting> timed,
+                          int blockFrames, bool compensateLatency, void (*progress)(void*, int64_t),
+                          void* context) {
+    const int channels = input.channelCount();
+    const int64_t frames = input.frameCount();
+    // Compensating means lining the output up with the input: the engine's output is its input
+    // delayed by its latency, and the first hop of a fresh stream carries no input yet, so the
+    // input is preceded by one hop of silence and followed by enough to flush the tail.
+    const int64_t preRoll = compensateLatency ? int64_t(QuorvelAudio::kHopSize) : 0;
+    const int64_t latency = compensateLatency ? int64_t(latencyFrames()) : 0;
+    const int64_t total = preRoll + frames + latency;
+    std::stable_sort(timed.begin(), timed.end(),
+                     [](const auto& a, const auto& b) { return *a.atFrame < *b.atFrame; });
+
+    AudioData output;
+    output.sampleRate = input.sampleRate;
+    output.format = input.format;
+    output.channels.assign(size_t(channels), std::vector<float>(size_t(frames)));
+    std::vector<std::vector<float>> inBlock(2, std::vector<float>(size_t(blockFrames)));
+    std::vector<std::vector<float>> outBlock(2, std::vector<float>(size_t(blockFrames)));
+    float* inputs[2] = {inBlock[0].data(), channels > 1 ? inBlock[1].data() : nullptr};
+    float* outputs[2] = {outBlock[0].data(), channels > 1 ? outBlock[1].data() : nullptr};
+
+    size_t next = 0;
+    for (int64_t pos = 0; pos < total;) {
+        // A setting timed at input sample f applies just before the engine takes sample f.
+        while (next < timed.size() && *timed[next].atFrame + preRoll <= pos)
+            apply(timed[next++]);
+        int64_t n = std::min<int64_t>(blockFrames, total - pos);
+        if (next < timed.size())
+            n = std::min<int64_t>(n, *timed[next].atFrame + preRoll - pos);
+        for (int c = 0; c < channels; ++c) {
+            const std::vector<float>& source = input.channels[size_t(c)];
+            for (int64_t i = 0; i < n; ++i) {
+                const int64_t at = pos + i - preRoll;
+                inBlock[size_t(c)][size_t(i)] = at >= 0 && at < frames ? source[size_t(at)] : 0.0f;
+            }
+        }
+        mEngine->Process(inputs, outputs, unsigned(n));
+        for (int c = 0; c < channels; ++c)
+            for (int64_t i = 0; i < n; ++i) {
+                const int64_t at = pos + i - preRoll - latency;
+                if (at >= 0 && at < frames)
+                    output.channels[size_t(c)][size_t(at)] = outBlock[size_t(c)][size_t(i)];
+            }
+        pos += n;
+        if (progress)
+            progress(context, std::clamp<int64_t>(pos - preRoll, 0, frames));
+    }
+    while (next < timed.size())
+        apply(timed[next++]);
+    return output;
+}
+
+} // namespace quorvel::cli

@@ -1,0 +1,211 @@
+#include "CliRunner.hpp"
+
+#include <cmath>
+#include <random>
+
+using namespace CliTest;
+using quorvel::cli::AudioData;
+
+namespace {
+
+AudioData noise(int channels, int frames, int rate = 44100, float level = 0.3f) {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> u(-level, level);
+    AudioData a;
+    a.sampleRate = rate;
+    a.channels.assign(size_t(channels), std::vector<float>(size_t(frames)));
+    for (auto& channel : a.channels)
+        for (float& s : channel)
+            s = u(rng);
+    return a;
+}
+
+double snrDb(const std::vector<float>& reference, const std::vector<float>& actual) {
+    double signal = 0.0, error = 0.0;
+    for (size_t i = 0; i < reference.size(); ++i) {
+        signal += double(reference[i]) * reference[i];
+        error += (double(actual[i]) - reference[i]) * (double(actual[i]) - reference[i]);
+    }
+    return 10.0 * std::log10(signal / std::max(error, 1e-300));
+}
+
+class CommandLine : public CliTestBase {
+protected:
+    // Expects one "quorvel: ..." line containing `message`, the status, and no output file.
+    void expectRefused(const std::vector<std::string>& args, int status, const std::string& message,
+                       const std::string& output = "out.wav") {
+        const Result r = run(args);
+        EXPECT_EQ(r.status, status) << r.err;
+        EXPECT_EQ(r.err.rfind("quorvel: ", 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(path(output))) << output;
+    }
+};
+
+} // namespace
+
+TEST_F(CommandLine, DryOnlyRenderReproducesTheInputSampleForSample) {
+    const AudioData input = noise(2, 30000);
+    writeWav("in.wav", input);
+    const Result r = run({"render", path("in.wav"), path("out.wav"), "--program", "3-Band Filter",
+                          "--dry-wet", "0", "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const AudioData output = readWav("out.wav");
+    EXPECT_EQ(output.sampleRate, 44100);
+    EXPECT_EQ(output.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(output.channels, input.channels);
+}
+
+TEST_F(CommandLine, FlatFilterMatchesTheInputClosely) {
+    const AudioData input = noise(1, 44100);
+    writeWav("in.wav", input);
+    ASSERT_EQ(run({"render", path("in.wav"), path("out.wav"), "--program", "4"}).status, 0);
+    const AudioData output = readWav("out.wav");
+    // The resynthesis error of the fast sine, cosine and square root; the first and last
+    // frames are partial (the window is not yet full), so they are left out.
+    std::vector<float> ref(input.channels[0].begin() + 1024, input.channels[0].end() - 1024);
+    std::vector<float> got(output.channels[0].begin() + 1024, output.channels[0].end() - 1024);
+    EXPECT_GT(snrDb(ref, got), 60.0);
+}
+
+TEST_F(CommandLine, OutputKeepsTheInputsRateChannelsAndEncoding) {
+    writeWav("in.wav", noise(1, 5000, 22050), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_EQ(run({"render", path("in.wav"), path("out.wav")}).status, 0);
+    const AudioData out = readWav("out.wav");
+    EXPECT_EQ(out.sampleRate, 22050);
+    EXPECT_EQ(out.channelCount(), 1);
+    EXPECT_EQ(out.frameCount(), 5000);
+    EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_EQ(run({"render", path("in.wav"), path("out.flac")}).status, 0);
+    EXPECT_EQ(readWav("out.flac").format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+}
+
+TEST_F(CommandLine, WithoutLatencyCompensationTheOutputIsDelayedBy768) {
+    const AudioData input = noise(1, 5000);
+    writeWav("in.wav", input);
+    ASSERT_EQ(run({"render", path("in.wav"), path("out.wav"), "--dry-wet", "0",
+                   "--no-latency-compensation"})
+                  .status,
+              0);
+    const AudioData out = readWav("out.wav");
+    ASSERT_EQ(out.frameCount(), 5000);
+    // The raw stream a host sees: silence until the first hop is out, then the input 768
+    // samples late.
+    for (size_t i = 0; i < 1024; ++i)
+        ASSERT_EQ(out.channels[0][i], 0.0f);
+    for (size_t i = 1024; i < 5000; ++i)
+        ASSERT_EQ(out.channels[0][i], input.channels[0][i - 768]);
+}
+
+TEST_F(CommandLine, TimedChangesLandOnTheirSampleWhateverTheBlockLength) {
+    writeWav("in.wav", noise(2, 44100));
+    const std::vector<std::string> settings = {
+        "--program", "Spectral Freeze", "--set", "Fire=on@0.25",
+        "--set",     "Reset=1@0.6",     "--set", "HiDecay [sec]=2@0.3"};
+    std::vector<std::string> a = {"render", path("in.wav"), path("a.wav"), "--block", "4096"};
+    std::vector<std::string> b = {"render", path("in.wav"), path("b.wav"), "--block", "7"};
+    a.insert(a.end(), settings.begin(), settings.end());
+    b.insert(b.end(), settings.begin(), settings.end());
+    ASSERT_EQ(run(a).status, 0);
+    ASSERT_EQ(run(b).status, 0);
+    EXPECT_EQ(readWav("a.wav").channels, readWav("b.wav").channels);
+}
+
+TEST_F(CommandLine, StateTextRoundTripsThroughRender) {
+    writeWav("in.wav", noise(1, 20000));
+    ASSERT_EQ(run({"state", "--program", "3-Band Filter", "--set", "MidGain [dB]=-6", "--dry-wet",
+                   "0.5", "-o", path("s.xml")})
+                  .status,
+              0);
+    const std::string text = readWhole(path("s.xml"));
+    EXPECT_NE(
+        text.find("<QuorvelPresets VersionMajor=\"1\" VersionMinor=\"0\" PresetVersion=\"4\">"),
+        std::string::npos);
+    ASSERT_EQ(run({"render", path("in.wav"), path("a.wav"), "--state", path("s.xml")}).status, 0);
+    ASSERT_EQ(run({"render", path("in.wav"), path("b.wav"), "--program", "4", "--set",
+                   "MidGain [dB]=-6", "--dry-wet", "0.5"})
+                  .status,
+              0);
+    EXPECT_EQ(readWav("a.wav").channels, readWav("b.wav").channels);
+    const Result stdoutState = run({"state"});
+    EXPECT_EQ(stdoutState.status, 0);
+    EXPECT_NE(stdoutState.out.find("<Parameter id=\"27\" value=\"300.00\""), std::string::npos);
+}
+
+TEST_F(CommandLine, ProgramsListsEveryProgramAndParameter) {
+    const Result text = run({"programs"});
+    ASSERT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("Delay Spectral Bands"), std::string::npos);
+    EXPECT_NE(text.out.find("\"LoDelay [ms]\""), std::string::npos);
+    const Result json = run({"programs", "--json"});
+    ASSERT_EQ(json.status, 0);
+    size_t programs = 0;
+    for (size_t at = 0; (at = json.out.find("\"number\": ", at)) != std::string::npos; ++at)
+        ++programs;
+    EXPECT_EQ(programs, 15u);
+    EXPECT_NE(json.out.find("{\"index\": 16, \"name\": \"LowGain [dB]\", \"type\": \"float\", "
+                            "\"unit\": \"dB\", \"min\": -90, \"max\": 30, \"default\": 0}"),
+              std::string::npos);
+}
+
+TEST_F(CommandLine, HelpExplainsEveryCommand) {
+    for (const char* command : {"programs", "render", "state", "demo"}) {
+        const Result r = run({command, "--help"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.out.find(std::string("usage: quorvel ") + command), std::string::npos);
+    }
+    EXPECT_NE(run({"--help"}).out.find("commands:"), std::string::npos);
+}
+
+TEST_F(CommandLine, DemoRendersEveryAvailableProgram) {
+    const Result r = run({"demo", path("demo")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(path("demo/input.wav")));
+    EXPECT_TRUE(std::filesystem::exists(path("demo/00-delay-spectral-bands.wav")));
+    EXPECT_TRUE(std::filesystem::exists(path("demo/06-oscillating-peak-notch.wav")));
+    EXPECT_NE(r.out.find("Spectral Freeze"), std::string::npos);
+}
+
+TEST_F(CommandLine, BadInputsGiveOneClearLineAndNoOutput) {
+    writeWav("in.wav", noise(1, 4410));
+    const std::string in = path("in.wav"), out = path("out.wav");
+    expectRefused({"render", path("missing.wav"), out}, 1, "cannot read");
+    std::ofstream(path("junk.wav")) << "not audio at all";
+    expectRefused({"render", path("junk.wav"), out}, 1, "cannot read");
+    writeWav("rate.wav", noise(1, 100, 32000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    expectRefused({"render", path("rate.wav"), out}, 2,
+                  "supported rates are 22050, 44100, 48000, 96000 Hz");
+    writeWav("wide.wav", noise(3, 100), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    expectRefused({"render", path("wide.wav"), out}, 2, "only mono and stereo");
+    expectRefused({"render", in, out, "--program", "Chorus"}, 2,
+                  "unknown program 'Chorus'; programs are 0 \"Delay Spectral Bands\"");
+    expectRefused({"render", in, out, "--program", "15"}, 2, "unknown program '15'");
+    expectRefused({"render", in, out, "--program", "4", "--set", "LoDelay [ms]=3"}, 2,
+                  "\"LoDelay [ms]\" is not a parameter of \"3-Band Filter\"; its parameters are "
+                  "\"LowGain [dB]\"");
+    expectRefused({"render", in, out, "--program", "4", "--set", "LowGain [dB]=loud"}, 2,
+                  "\"LowGain [dB]\" takes a number, not 'loud'");
+    expectRefused({"render", in, out, "--program", "4", "--set", "LowGain [dB]=31"}, 2,
+                  "\"LowGain [dB]\" takes a value from -90 to 30, not '31'");
+    expectRefused({"render", in, out, "--program", "1", "--set", "Fire=maybe"}, 2,
+                  "\"Fire\" takes 0/1, on/off or true/false");
+    expectRefused({"render", in, out, "--program", "1", "--set", "Fire=on@0.2"}, 2,
+                  "is beyond the end of the input (0.1 s)");
+    expectRefused({"render", in, in}, 2, "refusing to write the output over the input", "none");
+    expectRefused({"render", in, path("no/such/dir/out.wav")}, 1, "cannot write", "no");
+    expectRefused({"render", in, path("out.mp9")}, 2, "cannot tell the output format", "out.mp9");
+    expectRefused({"render", in, out, "--program", "Pitch Shift"}, 1,
+                  "\"Pitch Shift\" is a harmonic program");
+    std::ofstream(path("bad.xml")) << "<QuorvelPresets VersionMajor=\"1\" VersionMinor=\"0\" "
+                                      "PresetVersion=\"3\"><Parameters/></QuorvelPresets>";
+    expectRefused({"render", in, out, "--state", path("bad.xml")}, 1,
+                  "is not a valid program text");
+    std::ofstream(path("garbage.xml")) << "<<<<";
+    expectRefused({"render", in, out, "--state", path("garbage.xml")}, 1,
+                  "is not a valid program text");
+    expectRefused({"state", "--program", "1", "--set", "Fire=1@2"}, 2, "applies only to render",
+                  "none");
+    // The input is untouched by every refusal.
+    EXPECT_EQ(readWav("in.wav").frameCount(), 4410);
+}

@@ -1,0 +1,209 @@
+// Each short-time program, rendered from the command line, does its job on a signal chosen to
+// show it: measured on the output file, not read off the code.
+
+#include "CliRunner.hpp"
+
+#include <cmath>
+#include <random>
+
+using namespace CliTest;
+using quorvel::cli::AudioData;
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr double kTwoPi = 6.283185307179586;
+
+AudioData mono(size_t frames) {
+    AudioData a;
+    a.sampleRate = kRate;
+    a.channels.assign(1, std::vector<float>(frames, 0.0f));
+    return a;
+}
+
+void addSine(AudioData& a, double hz, double amplitude, size_t from, size_t to) {
+    for (size_t i = from; i < to && i < a.channels[0].size(); ++i)
+        a.channels[0][i] += float(amplitude * std::sin(kTwoPi * hz * double(i) / kRate));
+}
+
+// Amplitude of the `hz` component over [from, to), by correlation (Goertzel-like, exact for a
+// whole number of periods, within a fraction of a percent otherwise over many periods).
+double amplitudeAt(const std::vector<float>& x, double hz, size_t from, size_t to) {
+    double re = 0.0, im = 0.0;
+    for (size_t i = from; i < to; ++i) {
+        re += x[i] * std::cos(kTwoPi * hz * double(i) / kRate);
+        im += x[i] * std::sin(kTwoPi * hz * double(i) / kRate);
+    }
+    return 2.0 * std::hypot(re, im) / double(to - from);
+}
+
+double rms(const std::vector<float>& x, size_t from, size_t to) {
+    double sum = 0.0;
+    for (size_t i = from; i < to; ++i)
+        sum += double(x[i]) * x[i];
+    return std::sqrt(sum / double(to - from));
+}
+
+double db(double ratio) {
+    return 20.0 * std::log10(ratio);
+}
+
+class Programs : public CliTestBase {
+protected:
+    std::vector<float> render(const AudioData& input, std::vector<std::string> options) {
+        writeWav("in.wav", input);
+        std::vector<std::string> args = {"render", path("in.wav"), path("out.wav"), "--quiet"};
+        args.insert(args.end(), options.begin(), options.end());
+        const Result r = run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return readWav("out.wav").channels[0];
+    }
+};
+
+} // namespace
+
+TEST_F(Programs, PeakNotchCutsItsBandAndLeavesTheRest) {
+    AudioData in = mono(kRate);
+    addSine(in, 500.0, 0.3, 0, kRate);
+    addSine(in, 4000.0, 0.3, 0, kRate);
+    const auto out = render(in, {"--program", "Spectral Peak/Notch"}); // 500 Hz, -50 dB
+    const size_t from = 4096, to = kRate - 4096;
+    EXPECT_LT(db(amplitudeAt(out, 500.0, from, to) / 0.3), -35.0);
+    // Two octaves above the centre the notch is gone: within a few hundredths of a dB.
+    EXPECT_NEAR(db(amplitudeAt(out, 4000.0, from, to) / 0.3), 0.0, 0.1);
+}
+
+TEST_F(Programs, ThreeBandFilterSetsEachBandsGain) {
+    AudioData in = mono(kRate);
+    for (double hz : {150.0, 1000.0, 6000.0})
+        addSine(in, hz, 0.2, 0, kRate);
+    const auto out = render(in, {"--program", "3-Band Filter", "--set", "LowGain [dB]=0", "--set",
+                                 "MidGain [dB]=-6", "--set", "HiGain [dB]=-20"});
+    const size_t from = 4096, to = kRate - 4096;
+    // The gains are applied per bin through the fast 2^x (error near 3e-6), and each tone lies
+    // well inside its band (cutoffs 500 and 3000 Hz), so a tenth of a dB is ample.
+    EXPECT_NEAR(db(amplitudeAt(out, 150.0, from, to) / 0.2), 0.0, 0.1);
+    EXPECT_NEAR(db(amplitudeAt(out, 1000.0, from, to) / 0.2), -6.0, 0.1);
+    EXPECT_NEAR(db(amplitudeAt(out, 6000.0, from, to) / 0.2), -20.0, 0.1);
+}
+
+TEST_F(Programs, DelayEchoesArriveAtTheSetTimeWithTheSetFeedback) {
+    // A click half a second in, then silence. All bands delay by 300 ms with 50 % feedback.
+    AudioData in = mono(3 * kRate);
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> u(-0.5f, 0.5f);
+    const size_t click = kRate / 2;
+    for (size_t i = click; i < click + 256; ++i)
+        in.channels[0][i] = u(rng);
+    const auto out =
+        render(in, {"--program", "Delay Spectral Bands", "--set", "LoDelay [ms]=300", "--set",
+                    "MiDelay [ms]=300", "--set", "HiDelay [ms]=300", "--set", "LoFeedbk [%]=50",
+                    "--set", "MiFeedbk [%]=50", "--set", "HiFeedbk [%]=50"});
+    // 300 ms is 51 whole hops of 256 samples at 44.1 kHz (the delay counts whole frames).
+    const size_t echo = 51 * 256;
+    auto energyNear = [&](size_t at) { return rms(out, at - 1024, at + 1536); };
+    const double direct = energyNear(click), first = energyNear(click + echo),
+                 second = energyNear(click + 2 * echo), third = energyNear(click + 3 * echo);
+    EXPECT_LT(direct, 0.01 * first); // the wet signal is only the echoes
+    // Each echo is half the one before (6 dB); the frames overlap so allow half a dB.
+    EXPECT_NEAR(db(second / first), -6.02, 0.5);
+    EXPECT_NEAR(db(third / second), -6.02, 0.5);
+    EXPECT_LT(energyNear(click + echo / 2), 0.01 * first); // nothing between the echoes
+}
+
+TEST_F(Programs, FreezeSustainsAfterTheInputStops) {
+    AudioData in = mono(3 * kRate);
+    addSine(in, 440.0, 0.3, 0, 3 * kRate / 2);
+    const auto fired = render(in, {"--program", "Spectral Freeze", "--set", "Fire=on@1.0"});
+    const auto idle = render(in, {"--program", "Spectral Freeze"});
+    const size_t after = 2 * kRate, end = 5 * kRate / 2; // well after the input stopped
+    EXPECT_LT(rms(idle, after, end), 1e-6);
+    // Frozen at 1 s with 20 s and 12 s decays: still within a few dB of the tone a second on.
+    EXPECT_GT(amplitudeAt(fired, 440.0, after, end), 0.3 * 0.5);
+}
+
+TEST_F(Programs, AmplitudeModulationSwingsAtItsRate) {
+    AudioData in = mono(4 * kRate);
+    addSine(in, 300.0, 0.3, 0, 4 * kRate); // in the low band (below 500 Hz)
+    const auto out =
+        render(in, {"--program", "3 AM", "--set", "LoRate [Hz]=4", "--set", "LoDepth [%]=100"});
+    // The envelope, one value per hop, and its strongest component between 1 and 10 Hz.
+    std::vector<double> envelope;
+    for (size_t at = kRate / 2; at + 256 < size_t(7 * kRate / 2); at += 256)
+        envelope.push_back(rms(out, at, at + 256));
+    double best = 0.0, bestHz = 0.0;
+    for (double hz = 1.0; hz <= 10.0; hz += 0.05) {
+        double re = 0.0, im = 0.0;
+        for (size_t k = 0; k < envelope.size(); ++k) {
+            const double t = double(k) * 256.0 / kRate;
+            re += envelope[k] * std::cos(kTwoPi * hz * t);
+            im += envelope[k] * std::sin(kTwoPi * hz * t);
+        }
+        if (std::hypot(re, im) > best) {
+            best = std::hypot(re, im);
+            bestHz = hz;
+        }
+    }
+    EXPECT_NEAR(bestHz, 4.0, 0.15); // the scan step and three seconds of envelope
+    double lo = 1e9, hi = 0.0;
+    for (double e : envelope) {
+        lo = std::min(lo, e);
+        hi = std::max(hi, e);
+    }
+    EXPECT_GT(db(hi / std::max(lo, 1e-9)), 12.0); // a deep swing at full depth
+}
+
+TEST_F(Programs, SampleAndHoldHoldsTheSpectrumForTheHoldTime) {
+    // A rising glide: held, the output's pitch moves in steps; passed through, it glides.
+    AudioData in = mono(3 * kRate);
+    double phase = 0.0;
+    for (size_t i = 0; i < in.channels[0].size(); ++i) {
+        const double hz = 300.0 + 600.0 * double(i) / double(in.channels[0].size());
+        phase += kTwoPi * hz / kRate;
+        in.channels[0][i] = float(0.3 * std::sin(phase));
+    }
+    auto steadyFraction = [](const std::vector<float>& x) {
+        // Pitch from the first and last zero crossings (interpolated) of 2048-sample windows
+        // every 1024 samples; a window counts as steady when its pitch is within 0.3 % of the
+        // window before. The glide moves about 0.8 % from one window to the next.
+        std::vector<double> pitch;
+        for (size_t at = kRate / 2; at + 2048 < x.size() - kRate / 4; at += 1024) {
+            double first = -1.0, last = -1.0;
+            int crossings = 0;
+            for (size_t i = at + 1; i < at + 2048; ++i)
+                if ((x[i - 1] < 0.0f) != (x[i] < 0.0f)) {
+                    const double t = double(i - 1) + x[i - 1] / double(x[i - 1] - x[i]);
+                    if (first < 0.0)
+                        first = t;
+                    last = t;
+                    ++crossings;
+                }
+            pitch.push_back(crossings > 1 ? (crossings - 1) / (2.0 * (last - first)) : 0.0);
+        }
+        int steady = 0;
+        for (size_t k = 1; k < pitch.size(); ++k)
+            steady += std::fabs(pitch[k] - pitch[k - 1]) <= 0.003 * pitch[k];
+        return double(steady) / double(pitch.size() - 1);
+    };
+    const auto held = render(in, {"--program", "Sample & Hold", "--set", "HoldTime [ms]=300"});
+    const auto through = render(in, {"--program", "Sample & Hold", "--set", "HoldTime [ms]=0"});
+    EXPECT_GT(steadyFraction(held), 0.6);
+    EXPECT_LT(steadyFraction(through), steadyFraction(held) - 0.3);
+}
+
+TEST_F(Programs, OscillatingNotchMovesItsCentre) {
+    // A tone at the notch's centre: as the centre swings between 0 and twice its value, the
+    // tone is cut when the centre passes it and left alone when the centre is far away.
+    AudioData in = mono(5 * kRate);
+    addSine(in, 1000.0, 0.2, 0, 5 * kRate);
+    const auto out = render(in, {"--program", "Oscillating Peak/Notch", "--set", "Rate [hz]=0.25",
+                                 "--set", "Depth [%]=100", "--set", "Bandwidth [semitone]=4"});
+    double lo = 1e9, hi = 0.0;
+    for (size_t at = kRate / 2; at + 1024 < size_t(9 * kRate / 2); at += 512) {
+        const double a = amplitudeAt(out, 1000.0, at, at + 1024);
+        lo = std::min(lo, a);
+        hi = std::max(hi, a);
+    }
+    EXPECT_LT(db(lo / 0.2), -20.0); // cut (by up to 48 dB) when the centre passes 1000 Hz
+    EXPECT_GT(db(hi / 0.2), -3.0);  // untouched when it is far away
+}
