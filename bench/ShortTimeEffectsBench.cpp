@@ -1,10 +1,14 @@
-// Cost of one hop of the delay, freeze and sample-and-hold programs on a 513-bin spectrum,
-// with every band working (the delay's three lines active, the freeze running).
+// Cost of one hop of each short-time program's effect on a 513-bin spectrum, with every band
+// working (the delay's three lines active, the freeze running, the modulations swinging).
 
 #include "DSP/Data/Spectrum.hpp"
+#include "Quorvel/Transformations/OscillatingSpectralNotch.hpp"
 #include "Quorvel/Transformations/SampleAndHold.hpp"
+#include "Quorvel/Transformations/SpectralAmplitudeModulation.hpp"
 #include "Quorvel/Transformations/SpectralDelay.hpp"
 #include "Quorvel/Transformations/SpectralFreeze.hpp"
+#include "Quorvel/Transformations/SpectralNotch.hpp"
+#include "Quorvel/Transformations/ThreeBandFilter.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -56,5 +60,17 @@ void BM_SampleAndHoldHop(benchmark::State& state) {
     RunHops(state, hold);
 }
 BENCHMARK(BM_SampleAndHoldHop);
+
+// The effects whose controls keep their initial values: all their bands are active then.
+template <class Effect> void BM_EffectHop(benchmark::State& state) {
+    Effect effect;
+    effect.Configure(DSP::FrameTransformationConfig());
+    effect.Start();
+    RunHops(state, effect);
+}
+BENCHMARK(BM_EffectHop<DSP::SpectralAmplitudeModulation>)->Name("BM_SpectralAMHop");
+BENCHMARK(BM_EffectHop<DSP::ThreeBandFilter>)->Name("BM_ThreeBandFilterHop");
+BENCHMARK(BM_EffectHop<DSP::SpectralNotch>)->Name("BM_SpectralNotchHop");
+BENCHMARK(BM_EffectHop<DSP::OscillatingSpectralNotch>)->Name("BM_OscillatingSpectralNotchHop");
 
 } // namespace
