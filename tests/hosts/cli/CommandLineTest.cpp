@@ -62,11 +62,9 @@ TEST_F(CommandLine, FlatFilterMatchesTheInputClosely) {
     writeWav("in.wav", input);
     ASSERT_EQ(run({"render", path("in.wav"), path("out.wav"), "--program", "4"}).status, 0);
     const AudioData output = readWav("out.wav");
-    // The resynthesis error of the fast sine, cosine and square root; the first and last
-    // frames are partial (the window is not yet full), so they are left out.
-    std::vector<float> ref(input.channels[0].begin() + 1024, input.channels[0].end() - 1024);
-    std::vector<float> got(output.channels[0].begin() + 1024, output.channels[0].end() - 1024);
-    EXPECT_GT(snrDb(ref, got), 60.0);
+    // Over the whole file, first and last samples included: what is left is the resynthesis
+    // error of the fast sine, cosine and square root, measured near 92 dB.
+    EXPECT_GT(snrDb(input.channels[0], output.channels[0]), 85.0);
 }
 
 TEST_F(CommandLine, OutputKeepsTheInputsRateChannelsAndEncoding) {
