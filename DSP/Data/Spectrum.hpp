@@ -4,7 +4,7 @@
 #include "DSP/Data/Complex.hpp"
 #include "DSP/Data/EScale.hpp"
 #include "DSP/Data/Polar.hpp"
-#include "DSP/Data/SpecTypeFlags.hpp"
+#include "DSP/Data/SpectrumTypeFlags.hpp"
 #include "DSP/Misc/Array.hpp"
 #include "DSP/Misc/Component.hpp"
 

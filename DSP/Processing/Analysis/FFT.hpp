@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DSP/Data/Audio.hpp"
-#include "DSP/Data/SpecTypeFlags.hpp"
+#include "DSP/Data/SpectrumTypeFlags.hpp"
 #include "DSP/Data/Spectrum.hpp"
 #include "DSP/Misc/Ports/AudioInPort.hpp"
 #include "DSP/Misc/Ports/OutPort.hpp"

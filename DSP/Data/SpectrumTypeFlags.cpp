@@ -1,4 +1,4 @@
-#include "DSP/Data/SpecTypeFlags.hpp"
+#include "DSP/Data/SpectrumTypeFlags.hpp"
 
 namespace DSP {
 

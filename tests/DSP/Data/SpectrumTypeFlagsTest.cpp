@@ -1,4 +1,4 @@
-#include "DSP/Data/SpecTypeFlags.hpp"
+#include "DSP/Data/SpectrumTypeFlags.hpp"
 #include "DSP/Data/EScale.hpp"
 
 #include <gtest/gtest.h>

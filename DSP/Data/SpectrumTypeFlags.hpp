@@ -6,8 +6,9 @@
 
 namespace DSP {
 
-// Which representations a spectrum holds: complex bins, polar bins, magnitude and phase
-// buffers, magnitude and phase break-point functions. Default: magnitude/phase only.
+// The spectrum type flags: which representations a spectrum holds: complex bins, polar bins,
+// magnitude and phase buffers, magnitude and phase break-point functions. Default: magnitude/phase
+// only.
 class SpecTypeFlags : public Flags<4> {
 public:
     enum : unsigned { eComplex = 0, ePolar = 1, eMagPhase = 2, eMagPhaseBPF = 3 };
