@@ -170,7 +170,10 @@ ResolvedSetting Session::resolve(const Setting& setting, int sampleRate) const {
     if (setting.atSeconds) {
         if (sampleRate <= 0)
             throw usageError("'" + setting.text + "': a time (@SECONDS) applies only to render");
-        resolved.atFrame = std::llround(*setting.atSeconds * sampleRate);
+        // A time too far out for a frame number is simply beyond any input (llround of it
+        // would be undefined).
+        const double frame = std::round(*setting.atSeconds * sampleRate);
+        resolved.atFrame = frame < 0x1p62 ? int64_t(frame) : int64_t(1) << 62;
     }
     return resolved;
 }

@@ -188,9 +188,15 @@ TEST_F(CommandLine, BadInputsGiveOneClearLineAndNoOutput) {
                   "\"LowGain [dB]\" takes a value from -90 to 30, not '31'");
     expectRefused({"render", in, out, "--program", "1", "--set", "Fire=maybe"}, 2,
                   "\"Fire\" takes 0/1, on/off or true/false");
-    expectRefused({"render", in, out, "--program", "1", "--set", "Fire=on@0.2"}, 2,
-                  "is beyond the end of the input (0.1 s)");
-    expectRefused({"render", in, in}, 2, "refusing to write the output over the input", "none");
+    for (const char* late : {"Fire=on@0.2", "Fire=on@1e300"})
+        expectRefused({"render", in, out, "--program", "1", "--set", late}, 2,
+                      "is beyond the end of the input (0.1 s)");
+    std::filesystem::create_hard_link(in, path("hard.wav"));
+    std::filesystem::create_symlink(in, path("soft.wav"));
+    for (const std::string& same :
+         {in, (mDir / "." / "in.wav").string(), path("hard.wav"), path("soft.wav")})
+        expectRefused({"render", in, same}, 2, "refusing to write the output over the input",
+                      "none");
     expectRefused({"render", in, path("no/such/dir/out.wav")}, 1, "cannot write", "no");
     expectRefused({"render", in, path("out.mp9")}, 2, "cannot tell the output format", "out.mp9");
     expectRefused({"render", in, out, "--program", "Pitch Shift"}, 1,
