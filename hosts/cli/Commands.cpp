@@ -12,6 +12,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -325,6 +326,10 @@ int runCommandLine(const std::vector<std::string>& args) {
             runDemo(parsed.demoFolder, stdout);
             break;
         }
+        // Output is buffered: a full disk or a closed pipe shows only when it is flushed.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            throw processingError(std::string("cannot write to standard output: ") +
+                                  std::strerror(errno));
         return kExitOk;
     } catch (const CliError& e) {
         std::fprintf(stderr, "quorvel: %s\n", e.what());

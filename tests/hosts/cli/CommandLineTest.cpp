@@ -213,3 +213,49 @@ TEST_F(CommandLine, BadInputsGiveOneClearLineAndNoOutput) {
     // The input is untouched by every refusal.
     EXPECT_EQ(readWav("in.wav").frameCount(), 4410);
 }
+
+TEST_F(CommandLine, OddFilesRenderWholeAtAnyBlockLength) {
+    // Dry only, the output is the input sample for sample whatever its length, rate, channels
+    // or the block length; non-finite samples come out as zeros.
+    const struct {
+        const char* name;
+        int channels, frames, rate;
+    } files[] = {{"empty.wav", 1, 0, 44100},
+                 {"one.wav", 2, 1, 48000},
+                 {"short.wav", 1, 300, 22050},
+                 {"high.wav", 2, 5000, 96000}};
+    for (const auto& f : files) {
+        AudioData input = noise(f.channels, f.frames, f.rate);
+        if (f.frames > 1000) {
+            input.channels[0][100] = NAN;
+            input.channels[1][900] = -INFINITY;
+        }
+        writeWav(f.name, input);
+        if (f.frames > 1000)
+            input.channels[0][100] = input.channels[1][900] = 0.0f;
+        for (const char* block : {"1", "1048576"}) {
+            SCOPED_TRACE(std::string(f.name) + " --block " + block);
+            const Result r = run({"render", path(f.name), path("out.wav"), "--dry-wet", "0",
+                                  "--program", "4", "--block", block});
+            ASSERT_EQ(r.status, 0) << r.err;
+            const AudioData output = readWav("out.wav");
+            EXPECT_EQ(output.sampleRate, f.rate);
+            EXPECT_EQ(output.channels, input.channels);
+        }
+    }
+}
+
+TEST_F(CommandLine, AFailedWriteToStandardOutputIsAnError) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    for (const char* command : {"state", "programs"}) {
+        SCOPED_TRACE(command);
+        const std::string err = path("err");
+        const int raw = std::system(
+            (shellQuote(QUORVEL_CLI_PATH) + " " + command + " >/dev/full 2>" + shellQuote(err))
+                .c_str());
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+        EXPECT_EQ(readWhole(err), "quorvel: cannot write to standard output: No space left on "
+                                  "device\n");
+    }
+}
