@@ -401,11 +401,13 @@ void QuorvelAudio::DoProcess(float** inputs, float** outputs, unsigned int frame
     }
     // A block longer than the input copy is processed in pieces: the stream is the same.
     const unsigned int piece = unsigned(mBuffers[0].inputCopy.size());
-    float* in[kChannels];
-    float* out[kChannels];
+    const int channels = int(channelCount());
+    float* in[kChannels] = {};
+    float* out[kChannels] = {};
     for (unsigned int done = 0; done < frames; done += piece) {
         const unsigned int n = std::min(piece, frames - done);
-        for (int c = 0; c < kChannels; ++c) {
+        // A mono host passes one pointer per direction: nothing beyond them is read.
+        for (int c = 0; c < channels; ++c) {
             in[c] = inputs[c] ? inputs[c] + done : nullptr;
             out[c] = outputs[c] ? outputs[c] + done : nullptr;
         }
