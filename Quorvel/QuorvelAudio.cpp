@@ -22,9 +22,6 @@ namespace {
 constexpr unsigned int kUnbound = QuorvelPreset::kUnbound;
 constexpr int kInputMask = QuorvelAudio::kWindowSize - 1;
 constexpr int kOutputMask = QuorvelAudio::kOutputRingSize - 1;
-constexpr unsigned int kGainIndex = 0;
-constexpr unsigned int kDryWetIndex = 1;
-constexpr unsigned int kLevelClipIndex = 4;
 // A block that is not given a maximum length is processed in pieces of this many samples.
 constexpr unsigned int kDefaultMaxBlock = 4096;
 
@@ -212,11 +209,11 @@ void QuorvelAudio::setParameter(unsigned int index, const orvane::Parameter& par
     const float value = DocumentToDspConverter(parameter.getValue());
     if (!std::isfinite(value))
         return; // refused at the boundary; never let one reach the signal path
-    if (index == kGainIndex) {
+    if (index == ParameterIndex::Gain) {
         mGain.store(value, std::memory_order_relaxed);
         return;
     }
-    if (index == kDryWetIndex) {
+    if (index == ParameterIndex::DryWet) {
         mDryWet.store(value, std::memory_order_relaxed);
         return;
     }
@@ -256,13 +253,17 @@ void QuorvelAudio::routeValue(unsigned int index, float value) {
     }
 }
 
+float QuorvelAudio::documentValue(unsigned int index) const {
+    return DocumentToDspConverter(mDocument.getParameter(index)->getValue());
+}
+
 // The effect of a program receives the document's values of that program whenever it becomes
 // current or is restarted, so what the document (and the editor, and a restored session)
 // says is what is heard, even for values stored while another program was current.
 void QuorvelAudio::sendProgramValues(unsigned int presetNumber) {
     for (const ProgramParameterDescription& row : ProgramTable::program(presetNumber)) {
         const unsigned int index = row.parameter.index;
-        const float value = DocumentToDspConverter(mDocument.getParameter(index)->getValue());
+        const float value = documentValue(index);
         if (std::isfinite(value))
             routeValue(index, value);
     }
@@ -294,10 +295,8 @@ void QuorvelAudio::resetValues() {
     mTrigger = kWindowSize - 1;
     mOutputWrite = kWindowSize;
     mOutputRead = 0;
-    mGain.store(DocumentToDspConverter(mDocument.getParameter(kGainIndex)->getValue()),
-                std::memory_order_relaxed);
-    mDryWet.store(DocumentToDspConverter(mDocument.getParameter(kDryWetIndex)->getValue()),
-                  std::memory_order_relaxed);
+    mGain.store(documentValue(ParameterIndex::Gain), std::memory_order_relaxed);
+    mDryWet.store(documentValue(ParameterIndex::DryWet), std::memory_order_relaxed);
 }
 
 void QuorvelAudio::allocateBuffers() {
@@ -461,7 +460,7 @@ void QuorvelAudio::processShortTime(float** inputs, float** outputs, unsigned in
         mOutputRead = (mOutputRead + 1) & kOutputMask;
     }
     if (clipped)
-        mDocument.updateParameter(kLevelClipIndex, orvane::AnyValue(true), this);
+        mDocument.updateParameter(ParameterIndex::LevelClip, orvane::AnyValue(true), this);
 }
 
 void QuorvelAudio::processShortTimeHop(int channels) {

@@ -130,6 +130,7 @@ private:
     void routeValue(unsigned int index, float value);
     static float toDspValue(DspValueScaling scaling, float value);
     void sendProgramValues(unsigned int presetNumber);
+    float documentValue(unsigned int index) const;
 
     void resetValues();
     void allocateBuffers();

@@ -19,8 +19,6 @@ namespace quorvel::cli {
 
 namespace {
 
-constexpr unsigned int kGainIndex = 0;
-constexpr unsigned int kDryWetIndex = 1;
 // Program texts are small; anything much larger is refused by the document anyway.
 constexpr std::streamsize kMaxStateBytes = 2 << 20;
 
@@ -44,7 +42,7 @@ bool equalsIgnoringCase(const std::string& a, const char* b) {
 
 // The global parameters a setting may also name.
 const ParameterDescription* globalParameter(const std::string& name) {
-    for (unsigned int index : {kGainIndex, kDryWetIndex})
+    for (unsigned int index : {ParameterIndex::Gain, ParameterIndex::DryWet})
         if (name == ProgramTable::parameter(index).name)
             return &ProgramTable::parameter(index);
     return nullptr;
@@ -188,9 +186,11 @@ void Session::applyOptions(const SessionOptions& options) {
     if (options.program)
         selectProgram(*options.program);
     if (options.gain)
-        mDocument->updateParameter(kGainIndex, orvane::AnyValue(float(*options.gain)), nullptr);
+        mDocument->updateParameter(ParameterIndex::Gain, orvane::AnyValue(float(*options.gain)),
+                                   nullptr);
     if (options.dryWet)
-        mDocument->updateParameter(kDryWetIndex, orvane::AnyValue(float(*options.dryWet)), nullptr);
+        mDocument->updateParameter(ParameterIndex::DryWet, orvane::AnyValue(float(*options.dryWet)),
+                                   nullptr);
 }
 
 std::string Session::programText() const {
