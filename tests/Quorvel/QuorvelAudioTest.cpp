@@ -70,6 +70,25 @@ TEST(QuorvelAudio, DryOnlyOutputIsTheInputDelayedBy768Samples) {
     }
 }
 
+TEST(QuorvelAudio, AProgramChangeRestartsTheStream) {
+    // After a change the output is silent for 1024 samples (nothing of the old program is
+    // left in the rings), then the new input 768 samples late, as after Initialize. One whole
+    // ring's length before the change leaves the old program's pending output in the slots
+    // the restarted stream reads first.
+    Harness h;
+    h.set(kDryWet, 0.0f);
+    h.render(testSignal(2, QuorvelAudio::kOutputRingSize, 1), 512);
+    h.document.activateProgram(ParametersSFFT_ThreeBandFilter.presetNumber);
+    const auto input = testSignal(2, 4096, 2);
+    const auto output = h.render(input, 300);
+    for (int c = 0; c < 2; ++c) {
+        for (size_t i = 0; i < kFirstOutput; ++i)
+            ASSERT_EQ(output[size_t(c)][i], 0.0f) << i;
+        for (size_t i = kFirstOutput; i < input[0].size(); ++i)
+            ASSERT_EQ(output[size_t(c)][i], input[size_t(c)][i - kDelay]) << c << " " << i;
+    }
+}
+
 TEST(QuorvelAudio, SilenceInGivesExactlyZeroOutInEveryProgram) {
     for (unsigned int program : shortTimePrograms()) {
         SCOPED_TRACE(ProgramTable::program(program).name);
