@@ -57,7 +57,7 @@ QuorvelAudio::QuorvelAudio(QuorvelDocument* document)
                     new orvane::Audio::SimpleCommandFactory),
       mDocument(*document) {
     m_configurations = {{1, 1}, {2, 2}};
-    m_samplingRates = {22050, 44100, 48000, 96000};
+    m_samplingRates.assign(kSampleRates.begin(), kSampleRates.end());
     InitializeTransformations();
 }
 

@@ -43,6 +43,8 @@ public:
     static constexpr int kOutputRingSize = 65536;
     static constexpr int kBins = kWindowSize / 2 + 1;
     static constexpr int kChannels = 2;
+    // The sample rates the engine runs at, in Hz.
+    static constexpr std::array<unsigned int, 4> kSampleRates{22050, 44100, 48000, 96000};
     // The short-time path's output is its input delayed by this many samples.
     static constexpr int kShortTimeDelay = kWindowSize - kHopSize;
     // Below this gain the output is exactly zero.

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace quorvel::cli {
@@ -13,13 +14,10 @@ namespace {
 constexpr int kMaxBlockFrames = 1 << 20;
 
 double parseNumber(const std::string& text, const std::string& what) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(begin, &end);
-    if (text.empty() || end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+    const std::optional<double> value = numberFrom(text);
+    if (!value)
         throw usageError(what + " must be a number, not '" + text + "'");
-    return value;
+    return *value;
 }
 
 Setting parseSetting(const std::string& text) {
@@ -148,6 +146,22 @@ void parseState(Cursor& cursor, ParsedArgs& parsed) {
 
 } // namespace
 
+std::optional<double> numberFrom(const std::string& text) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(begin, &end);
+    if (text.empty() || end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string formatNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
 ParsedArgs parseArgs(const std::vector<std::string>& args) {
     ParsedArgs parsed;
     Cursor cursor(args);
@@ -242,8 +256,9 @@ options:
                            default: "Delay Spectral Bands" (0), or the one in --state
   --set NAME=VALUE[@SEC]   set a parameter of the program, by the name it shows (for example
                            "LowGain [dB]=-12"), in its own units and range; bool parameters
-                           take 0/1/on/off/true/false. With @SEC the change happens at that
-                           time of the input, at that exact sample; repeatable
+                           take 0/1/on/off/true/false. With @SEC the program receives the
+                           change at that exact sample of the input (and applies it from its
+                           next 256-sample hop); repeatable
   --state FILE             load a program text first (see 'quorvel state')
   --gain G                 output gain, 0..1 (default 1)
   --dry-wet X              0 = input only, 1 = processed only (default 1)

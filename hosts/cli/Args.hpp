@@ -49,6 +49,12 @@ struct ParsedArgs {
 // Parses argv (without the program name). Throws CliError (usage) on malformed input.
 ParsedArgs parseArgs(const std::vector<std::string>& args);
 
+// The number a whole text spells (strtod syntax), or nothing for text that is not one number or
+// is not finite (underflow to zero included).
+std::optional<double> numberFrom(const std::string& text);
+// A number as messages and listings show it ("%g").
+std::string formatNumber(double value);
+
 // The help text of a command ("" for the overview).
 std::string helpText(const std::string& topic);
 

@@ -1,5 +1,6 @@
 #include "hosts/cli/AudioFile.hpp"
 
+#include "Quorvel/QuorvelAudio.hpp"
 #include "hosts/cli/CliError.hpp"
 
 #include <sndfile.h>
@@ -116,7 +117,8 @@ bool formatValid(int format, int channels, int rate) {
 } // namespace
 
 const std::vector<int>& supportedSampleRates() {
-    static const std::vector<int> rates{22050, 44100, 48000, 96000};
+    static const std::vector<int> rates(QuorvelAudio::kSampleRates.begin(),
+                                        QuorvelAudio::kSampleRates.end());
     return rates;
 }
 

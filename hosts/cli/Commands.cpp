@@ -61,12 +61,6 @@ std::string jsonString(const char* text) {
     return out + "\"";
 }
 
-std::string number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
 // Which programs the engine can render; asked of an engine that is built but not started.
 std::vector<bool> availablePrograms() {
     QuorvelDocument document;
@@ -83,8 +77,8 @@ std::vector<bool> availablePrograms() {
 std::string parameterJson(const ParameterDescription& p) {
     return "{\"index\": " + std::to_string(p.index) + ", \"name\": " + jsonString(p.name) +
            ", \"type\": \"" + typeName(p.type) + "\", \"unit\": " + jsonString(unitSymbol(p.unit)) +
-           ", \"min\": " + number(p.minValue) + ", \"max\": " + number(p.maxValue) +
-           ", \"default\": " + number(p.defaultValue) + "}";
+           ", \"min\": " + formatNumber(p.minValue) + ", \"max\": " + formatNumber(p.maxValue) +
+           ", \"default\": " + formatNumber(p.defaultValue) + "}";
 }
 
 void listProgramsJson(const std::vector<bool>& available, std::FILE* out) {
@@ -142,12 +136,13 @@ void listProgramsText(const std::vector<bool>& available, std::FILE* out) {
         std::fputs(wrapped(p->helpText, 4, 92).c_str(), out);
         for (const ProgramParameterDescription& row : *p) {
             const ParameterDescription& q = row.parameter;
-            const std::string range = q.type == orvane::AnyValue::Bool
-                                          ? "0/1"
-                                          : number(q.minValue) + " to " + number(q.maxValue);
+            const std::string range =
+                q.type == orvane::AnyValue::Bool
+                    ? "0/1"
+                    : formatNumber(q.minValue) + " to " + formatNumber(q.maxValue);
             std::fprintf(out, "    %-24s %-5s %-16s default %s\n",
                          ("\"" + std::string(q.name) + "\"").c_str(), typeName(q.type),
-                         range.c_str(), number(q.defaultValue).c_str());
+                         range.c_str(), formatNumber(q.defaultValue).c_str());
         }
         std::fputc('\n', out);
     }
@@ -171,7 +166,7 @@ std::vector<ResolvedSetting> applySettings(Session& session, const SessionOption
         }
         if (*resolved.atFrame > frames)
             throw usageError("the time in '" + setting.text + "' is beyond the end of the input (" +
-                             number(double(frames) / sampleRate) + " s)");
+                             formatNumber(double(frames) / sampleRate) + " s)");
         timed.push_back(resolved);
     }
     return timed;

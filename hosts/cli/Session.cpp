@@ -22,12 +22,6 @@ namespace {
 // Program texts are small; anything much larger is refused by the document anyway.
 constexpr std::streamsize kMaxStateBytes = 2 << 20;
 
-std::string formatNumber(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
 std::string programList() {
     std::string text;
     for (const ProgramDescription* p : ProgramTable::kPrograms)
@@ -83,12 +77,10 @@ orvane::AnyValue parseValue(const ParameterDescription& p, const std::string& te
                 return orvane::AnyValue(false);
         throw usageError(name + " takes 0/1, on/off or true/false, not '" + text + "'");
     }
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(begin, &end);
-    if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+    const std::optional<double> number = numberFrom(text);
+    if (!number)
         throw usageError(name + " takes a number, not '" + text + "'");
+    const double value = *number;
     const std::string range = formatNumber(p.minValue) + " to " + formatNumber(p.maxValue);
     if (value < p.minValue || value > p.maxValue)
         throw usageError(name + " takes a value from " + range + ", not '" + text + "'");
