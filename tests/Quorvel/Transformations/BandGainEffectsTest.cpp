@@ -7,8 +7,8 @@
 #include "Quorvel/Transformations/SpectralNotch.hpp"
 #include "Quorvel/Transformations/ThreeBandFilter.hpp"
 
-#include "Quorvel/Transformations/AllocationCounter.hpp"
 #include "Quorvel/Transformations/SpectrumFrames.hpp"
+#include "support/AllocationCounter.hpp"
 
 #include <gtest/gtest.h>
 

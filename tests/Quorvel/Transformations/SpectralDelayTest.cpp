@@ -1,7 +1,7 @@
 #include "Quorvel/Transformations/SpectralDelay.hpp"
 
-#include "Quorvel/Transformations/AllocationCounter.hpp"
 #include "Quorvel/Transformations/SpectrumFrames.hpp"
+#include "support/AllocationCounter.hpp"
 
 #include <gtest/gtest.h>
 

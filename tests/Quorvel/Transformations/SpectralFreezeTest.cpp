@@ -1,8 +1,8 @@
 #include "Quorvel/Transformations/SpectralFreeze.hpp"
 
 #include "DSP/Misc/PhaseWrap.hpp"
-#include "Quorvel/Transformations/AllocationCounter.hpp"
 #include "Quorvel/Transformations/SpectrumFrames.hpp"
+#include "support/AllocationCounter.hpp"
 
 #include <gtest/gtest.h>
 

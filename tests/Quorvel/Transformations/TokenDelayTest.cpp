@@ -2,7 +2,7 @@
 
 #include "DSP/Data/Spectrum.hpp"
 #include "DSP/Misc/QuietAssertions.hpp"
-#include "Quorvel/Transformations/AllocationCounter.hpp"
+#include "support/AllocationCounter.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,7 @@
 // Streaming through ports and sending control values happen on the audio thread, so once
-// everything is connected and sized they must not touch the heap. This file replaces the C
-// library's allocation entry points for the test program to count calls (operator new and
-// the arrays' realloc both end there). The sanitizers own those entry points themselves, so
-// under them the count is not taken and the test is skipped.
+// everything is connected and sized they must not touch the heap.
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstddef>
 
 #include "DSP/Misc/Array.hpp"
 #include "DSP/Misc/Ports/AudioInPort.hpp"
@@ -17,37 +11,7 @@
 #include "DSP/Processing/Base/FakeProcessing.hpp"
 #include "DSP/Processing/Base/InControl.hpp"
 #include "DSP/Processing/Base/OutControl.hpp"
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define QUORVEL_COUNT_ALLOCATIONS 0
-#else
-#define QUORVEL_COUNT_ALLOCATIONS 1
-#endif
-
-namespace {
-std::atomic<long> gAllocations{0};
-} // namespace
-
-#if QUORVEL_COUNT_ALLOCATIONS
-extern "C" {
-void* __libc_malloc(std::size_t size);
-void* __libc_calloc(std::size_t count, std::size_t size);
-void* __libc_realloc(void* pointer, std::size_t size);
-
-void* malloc(std::size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_malloc(size);
-}
-void* calloc(std::size_t count, std::size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_calloc(count, size);
-}
-void* realloc(void* pointer, std::size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return __libc_realloc(pointer, size);
-}
-}
-#endif
+#include "support/AllocationCounter.hpp"
 
 namespace {
 
@@ -65,8 +29,7 @@ public:
 } // namespace
 
 TEST(SteadyState, StreamingAndControlsDoNotAllocate) {
-    if (!QUORVEL_COUNT_ALLOCATIONS)
-        GTEST_SKIP() << "allocations are not counted under the sanitizers";
+    SKIP_WITHOUT_ALLOCATION_COUNTER();
     FakeProcessing source, sink;
     DSP::AudioOutPort audioOut("Audio Output", &source);
     DSP::AudioInPort frames("Frames", &sink);
@@ -95,7 +58,7 @@ TEST(SteadyState, StreamingAndControlsDoNotAllocate) {
     }
     out.AddLink(&counter.level);
 
-    const long before = gAllocations.load();
+    AllocationCounter heap;
     float checksum = 0.f;
     int blocks = 0;
     for (int step = 0; step < 200; ++step) {
@@ -119,7 +82,7 @@ TEST(SteadyState, StreamingAndControlsDoNotAllocate) {
             checksum += arraysIn[2][15];
         out.SendControl(1.f);
     }
-    const long allocations = gAllocations.load() - before;
+    const long allocations = heap.Calls();
 
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(blocks, 200); // the readers kept up: nothing stalled

@@ -1,10 +1,9 @@
-#include "AllocationCounter.hpp"
-
 #include "DSP/Processing/Analysis/BinaryAudioOp.hpp"
 #include "DSP/Processing/Analysis/CircularShift.hpp"
 #include "DSP/Processing/Analysis/FFT_ooura.hpp"
 #include "DSP/Processing/Analysis/WindowGenerator.hpp"
 #include "DSP/Processing/Synthesis/IFFT_ooura.hpp"
+#include "support/AllocationCounter.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,12 @@
 #pragma once
 
-// Counts heap calls (malloc, calloc, realloc, free, and so every operator new and delete)
-// made while a counter is alive, so that a test can prove that a render step never touches
-// the heap. The interposer lives in AllocationCounter.cpp and forwards to the C library.
-// Under the address or thread sanitizer, which own the heap themselves, there is no
-// interposer: Available() is false and tests that rely on the count skip.
+// Counts the heap calls made on any thread while a counter is alive, so that a test can prove
+// that a render step never touches the heap. Every entry point of the C library's allocator is
+// counted: malloc, calloc, realloc, reallocarray, the aligned ones and every free of a block,
+// and so every operator new and delete, which end there. AllocationCounter.cpp replaces those
+// entry points for the whole test executable that links it and forwards them to the C library.
+// The address and thread sanitizers own the heap themselves, so under them nothing is replaced:
+// Available() is false and tests that rely on the count skip.
 class AllocationCounter {
 public:
     AllocationCounter();
