@@ -1,7 +1,7 @@
 #include "DSP/Data/Audio.hpp"
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "DSP/Data/BPF.hpp"
 #include "DSP/Data/ArrayToBPFCnv.hpp"
 
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "DSP/Data/SpectrumConversions.hpp"
 
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

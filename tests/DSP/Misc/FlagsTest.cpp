@@ -1,6 +1,6 @@
 #include "DSP/Misc/Flags.hpp"
 
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "Quorvel/Transformations/TokenDelay.hpp"
 
 #include "DSP/Data/Spectrum.hpp"
-#include "DSP/Misc/QuietAssertions.hpp"
 #include "support/AllocationCounter.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 using DSP::Audio;
 using DSP::AudioInPort;

@@ -9,8 +9,8 @@
 
 #include "DSP/Data/Fundamental.hpp"
 #include "DSP/Misc/Array.hpp"
-#include "DSP/Misc/QuietAssertions.hpp"
 #include "DSP/Processing/Base/FakeProcessing.hpp"
+#include "support/QuietAssertions.hpp"
 
 using DSP::InPort;
 using DSP::InPortPublisher;

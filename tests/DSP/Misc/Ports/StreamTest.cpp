@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 using Buffer = DSP::PhantomBuffer<float>;
 using Writer = DSP::WritingRegion<float>;

@@ -1,7 +1,7 @@
 #include "DSP/Processing/Analysis/CircularShift.hpp"
 
 #include "DSP/Misc/Ports/AudioInPort.hpp"
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

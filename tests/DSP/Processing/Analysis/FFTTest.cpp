@@ -2,7 +2,7 @@
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/Ports/AudioOutPort.hpp"
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

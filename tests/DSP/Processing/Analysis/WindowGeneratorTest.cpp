@@ -2,7 +2,7 @@
 
 #include "DSP/Misc/FastMath.hpp"
 #include "DSP/Misc/Ports/AudioInPort.hpp"
-#include "DSP/Misc/QuietAssertions.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

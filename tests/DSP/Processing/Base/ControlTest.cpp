@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "DSP/Misc/QuietAssertions.hpp"
 #include "DSP/Processing/Base/FakeProcessing.hpp"
+#include "support/QuietAssertions.hpp"
 
 using DSP::InControl;
 using DSP::InControlTmpl;

@@ -4,9 +4,9 @@
 
 #include <stdexcept>
 
-#include "DSP/Misc/QuietAssertions.hpp"
 #include "DSP/Processing/Base/FakeProcessing.hpp"
 #include "DSP/Processing/Base/TopLevelProcessing.hpp"
+#include "support/QuietAssertions.hpp"
 
 using DSP::TopLevelProcessing;
 

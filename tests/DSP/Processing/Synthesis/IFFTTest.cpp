@@ -3,8 +3,8 @@
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/Ports/AudioInPort.hpp"
 #include "DSP/Misc/Ports/OutPort.hpp"
-#include "DSP/Misc/QuietAssertions.hpp"
 #include "DSP/Processing/Analysis/FFT_ooura.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 

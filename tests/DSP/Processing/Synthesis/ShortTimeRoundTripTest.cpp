@@ -1,10 +1,10 @@
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/Err.hpp"
-#include "DSP/Misc/QuietAssertions.hpp"
 #include "DSP/Processing/Analysis/SpectralAnalysis.hpp"
 #include "DSP/Processing/Analysis/WindowGenerator.hpp"
 #include "DSP/Processing/Synthesis/OverlapAdd.hpp"
 #include "DSP/Processing/Synthesis/SpectralSynthesis.hpp"
+#include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
 
