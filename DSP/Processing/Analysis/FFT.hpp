@@ -1,8 +1,8 @@
 #pragma once
 
 #include "DSP/Data/Audio.hpp"
-#include "DSP/Data/SpectrumTypeFlags.hpp"
 #include "DSP/Data/Spectrum.hpp"
+#include "DSP/Data/SpectrumTypeFlags.hpp"
 #include "DSP/Misc/Ports/AudioInPort.hpp"
 #include "DSP/Misc/Ports/OutPort.hpp"
 #include "DSP/Processing/Base/Processing.hpp"
