@@ -19,49 +19,27 @@ Candidates All(const Fundamental& f) {
     return out;
 }
 
-class FundamentalTest : public ::testing::Test {
-protected:
+TEST(FundamentalTest, MissingCandidatesReadAsZeroHzWithWorstErrorAndAFullListOnlyGrowsByAdd) {
     QuietAssertions quiet;
-};
-
-TEST_F(FundamentalTest, PositionWithoutCandidateReadsAsZeroHzWithWorstError) {
     Fundamental f;
-    EXPECT_EQ(f.GetnMaxCandidates(), 1);
-    EXPECT_EQ(f.GetnCandidates(), 0);
-    EXPECT_EQ(f.GetFreq(0), 0.f);
-    EXPECT_EQ(f.GetErr(0), 100.f);
-    f.AddElem(220.f, 1.5f);
-    EXPECT_EQ(f.GetFreq(0), 220.f);
-    EXPECT_EQ(f.GetFreq(1), 0.f);
-    EXPECT_EQ(f.GetErr(1), 100.f);
-}
-
-TEST_F(FundamentalTest, InsertIntoAFullFundamentalIsRefusedButAddGrows) {
-    Fundamental f;
+    EXPECT_EQ(std::make_pair(f.GetFreq(0), f.GetErr(0)), std::make_pair(0.f, 100.f));
     f.AddElem(220.f, 2.f);
+    EXPECT_EQ(std::make_pair(f.GetFreq(1), f.GetErr(1)), std::make_pair(0.f, 100.f));
     EXPECT_DSP_ASSERT(f.InsertElem(0, 110.f, 1.f),
                       "Fundamental::InsertElem(): Number of Candidates exceeds maximum");
-    EXPECT_EQ(All(f), (Candidates{{220.f, 2.f}}));
     f.AddElem(440.f, 3.f);
     EXPECT_EQ(f.GetnMaxCandidates(), 2);
-    f.SetnMaxCandidates(4);
-    f.InsertElem(1, 330.f, 0.5f);
-    EXPECT_EQ(All(f), (Candidates{{220.f, 2.f}, {330.f, 0.5f}, {440.f, 3.f}}));
-}
-
-TEST_F(FundamentalTest, DeleteOfAMissingCandidateIsRefused) {
-    Fundamental f;
-    f.SetnMaxCandidates(3);
-    f.AddElem(100.f, 1.f);
-    f.AddElem(200.f, 2.f);
     for (int bad : {-1, 2})
         EXPECT_DSP_ASSERT(f.DeleteElem(bad),
                           "Fundamental::DeleteElem(): Wrong index, element does not exist");
+    EXPECT_EQ(All(f), (Candidates{{220.f, 2.f}, {440.f, 3.f}}));
+    f.SetnMaxCandidates(4);
+    f.InsertElem(1, 330.f, 0.5f);
     f.DeleteElem(0);
-    EXPECT_EQ(All(f), (Candidates{{200.f, 2.f}}));
+    EXPECT_EQ(All(f), (Candidates{{330.f, 0.5f}, {440.f, 3.f}}));
 }
 
-TEST_F(FundamentalTest, SortsMoveFrequencyAndErrorTogether) {
+TEST(FundamentalTest, SortsMoveFrequencyAndErrorTogether) {
     Fundamental f;
     f.SetnMaxCandidates(4);
     for (auto [freq, err] : Candidates{{300.f, 0.2f}, {100.f, 0.9f}, {200.f, 0.1f}, {150.f, 0.5f}})
@@ -70,9 +48,6 @@ TEST_F(FundamentalTest, SortsMoveFrequencyAndErrorTogether) {
     EXPECT_EQ(All(f), (Candidates{{200.f, 0.1f}, {300.f, 0.2f}, {150.f, 0.5f}, {100.f, 0.9f}}));
     f.SortByFrequency();
     EXPECT_EQ(All(f), (Candidates{{100.f, 0.9f}, {150.f, 0.5f}, {200.f, 0.1f}, {300.f, 0.2f}}));
-    f.Init();
-    EXPECT_EQ(f.GetnCandidates(), 0);
-    EXPECT_EQ(f.GetnMaxCandidates(), 4);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/PhaseWrap.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,40 +16,43 @@ std::uint32_t Bits(float x) {
     return u;
 }
 
-float FromBits(std::uint32_t u) {
-    float x;
-    std::memcpy(&x, &u, sizeof x);
-    return x;
-}
-
-struct Pinned {
-    const char* call;
-    float value;
-    std::uint32_t bits;
-};
-
-void ExpectPinned(const Pinned& p) {
-    EXPECT_EQ(Bits(p.value), p.bits)
-        << p.call << " gave " << p.value << ", expected " << FromBits(p.bits);
-}
-
 const double kPi = 3.14159265358979323846;
+const float kInf = std::numeric_limits<float>::infinity();
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 } // namespace
 
-TEST(FastPow, MatchesTheDocumentedValues) {
+TEST(FastMath, DocumentedValuesAndEdges) {
     EXPECT_EQ(DSP_pow(3.0f, 2.0f), 9.0000057f);
     EXPECT_EQ(DSP_pow(10.0f, 0.5f), 3.1622679f);
     EXPECT_EQ(DSP_pow(2.0f, 3.0f), 8.0f);
-    EXPECT_EQ(DSP_pow(0.0f, 2.0f), 0.0f);
-    for (float x : {0.0f, -2.0f, 1e-30f, 0.5f, 7.0f, 1e30f})
+    for (float x : {0.0f, -2.0f, 1e-30f, 7.0f, 1e30f})
         EXPECT_EQ(DSP_pow(x, 0.0f), 1.0f) << x;
+    for (float x : {0.0f, -0.0f, -3.0f}) // non-positive bases give 0 for a positive exponent
+        EXPECT_EQ(DSP_pow(x, 2.0f), 0.0f) << x;
+    EXPECT_EQ(DSP_log2(-5.0f), -1e8f);
+    EXPECT_EQ(DSP_atan2(0.0f, 0.0f), 0.0f);
+    EXPECT_EQ(DSP_atan2(0.0f, -1.0f), -3.1415927f); // y = 0 is not above 0
+    EXPECT_EQ(DSP_atan2(1.0f, 0.0f), 1.5707964f);
+    EXPECT_EQ(DSP_atan2(0.0f, 1.0f), 0.0f);
+    // atan(2) = pi/2 + atan(-0.5), evaluated as exactly that sum.
+    EXPECT_EQ(DSP_atan(2.0f), 1.5707964f + DSP_atan(-0.5f));
+    EXPECT_EQ(frequency(12.0f), 2.0f);
+    EXPECT_EQ(frequency(-12.0f), 0.5f);
+    EXPECT_EQ(frequency(1.0f), 1.0594631f);
+    EXPECT_EQ(DSP_sin(1.5707964f), 1.0f);
+    EXPECT_EQ(DSP_cos(0.0f), 1.0f);
+    EXPECT_EQ(DSP_cos(-3.1415927f), -1.0f);
 }
 
 // Bit patterns computed by an independent model of the algorithms (every step rounded to
 // single precision by hand), so they pin constants, precision and order of evaluation.
 TEST(FastMath, ReproducesIndependentlyComputedBitPatterns) {
-    const Pinned table[] = {
+    const struct {
+        const char* call;
+        float value;
+        std::uint32_t bits;
+    } table[] = {
         {"DSP_pow(10, -0.3)", DSP_pow(10.0f, -0.3f), 0x3f004dca},
         {"DSP_pow(0.06, 1.5)", DSP_pow(0.06f, 1.5f), 0x3c70cbb4},
         {"DSP_pow(1.0594630241394043, 7)", DSP_pow(1.0594630241394043f, 7.0f), 0x3fbfc7fb},
@@ -82,99 +86,63 @@ TEST(FastMath, ReproducesIndependentlyComputedBitPatterns) {
         {"DSP_atan2(-0.5, 2)", DSP_atan2(-0.5f, 2.0f), 0xbe7adc97},
         {"DSP_atan2(-1, 0)", DSP_atan2(-1.0f, 0.0f), 0xbfc90fdb},
     };
-    for (const Pinned& p : table)
-        ExpectPinned(p);
+    for (const auto& p : table)
+        EXPECT_EQ(Bits(p.value), p.bits) << p.call << " gave " << p.value;
 }
 
-TEST(FastPow, PowersOfTwoToIntegerExponentsAreExact) {
-    for (int k = -10; k <= 10; ++k)
+TEST(FastMath, PowersOfTwoAreExactAndTheExponentRangeEndsInZeroOrInfinity) {
+    for (int k = -10; k <= 10; ++k) {
         for (int y = -12; y <= 12; ++y)
-            EXPECT_EQ(DSP_pow(std::ldexp(1.0f, k), static_cast<float>(y)), std::ldexp(1.0f, k * y))
-                << "2^" << k << " to the " << y;
-}
-
-TEST(FastPow, UnderflowsToExactZeroBelowTheSmallestNormal) {
+            EXPECT_EQ(DSP_pow(std::ldexp(1.0f, k), float(y)), std::ldexp(1.0f, k * y)) << k << y;
+        EXPECT_EQ(DSP_sqrt(std::ldexp(1.0f, 2 * k)), std::ldexp(1.0f, k)) << k;
+    }
     EXPECT_EQ(DSP_pow(2.0f, -126.0f), std::numeric_limits<float>::min());
     // From -127 on the exponent field would be zero: the result is exactly 0, never a denormal.
-    EXPECT_EQ(DSP_pow(2.0f, -127.0f), 0.0f);
-    EXPECT_EQ(DSP_pow(0.5f, 200.0f), 0.0f);
-    EXPECT_EQ(DSP_pow(1e-20f, 3.0f), 0.0f);
-    EXPECT_EQ(DSP_pow2(-126.5f), 0.0f);
-    EXPECT_EQ(DSP_pow2(std::numeric_limits<float>::quiet_NaN()), 0.0f);
-}
-
-TEST(FastPow, NonPositiveBaseGivesZeroForPositiveExponent) {
-    EXPECT_EQ(DSP_pow(-3.0f, 2.0f), 0.0f);
-    EXPECT_EQ(DSP_pow(-0.0f, 0.5f), 0.0f);
-    EXPECT_EQ(DSP_log2(0.0f), -1e8f);
-    EXPECT_EQ(DSP_log2(-5.0f), -1e8f);
-}
-
-TEST(FastPow, OverflowGivesInfinityInsteadOfAWrappedExponent) {
+    for (float v : {-127.0f, -126.5f, -1000.0f, kNaN})
+        EXPECT_EQ(DSP_pow2(v), 0.0f) << v;
+    // From 128 on the exponent would wrap into the sign bit: the result is infinity.
     EXPECT_EQ(DSP_pow(2.0f, 127.0f), std::ldexp(1.0f, 127));
-    EXPECT_EQ(DSP_pow(2.0f, 128.0f), std::numeric_limits<float>::infinity());
-    EXPECT_EQ(DSP_pow(10.0f, 100.0f), std::numeric_limits<float>::infinity());
-    EXPECT_EQ(DSP_pow2(1e30f), std::numeric_limits<float>::infinity());
+    for (float v : {128.0f, 332.0f, 1e30f})
+        EXPECT_EQ(DSP_pow2(v), kInf) << v;
+    for (float s : {0.0f, -4.0f, kNaN})
+        EXPECT_EQ(DSP_sqrt(s), 0.0f) << s;
 }
 
-TEST(FastPow, StaysWithinThePolynomialErrorOfTheExactFunctions) {
-    // The sixth-order logarithm fit is good to 3.3e-6 (absolute) over the whole mantissa.
-    for (int i = 0; i <= 20000; ++i) {
-        const float x = static_cast<float>(std::pow(10.0, -6.0 + 12.0 * i / 20000));
-        ASSERT_NEAR(DSP_log2(x), std::log2(static_cast<double>(x)), 4e-6) << x;
-    }
-    // The fourth-order 2^r fit is good to 3.5e-6 relative.
-    for (int i = 0; i <= 20000; ++i) {
-        const float v = -20.0f + 40.0f * static_cast<float>(i) / 20000.0f;
-        ASSERT_NEAR(DSP_pow2(v) / std::exp2(static_cast<double>(v)), 1.0, 4e-6) << v;
-    }
-    // x^y: the logarithm's error scaled by |y| ln 2 (<= 3 * 0.69 * 3.3e-6) plus the 2^r error.
-    for (int i = 0; i <= 200; ++i) {
-        for (int j = 0; j <= 200; ++j) {
-            const float x = static_cast<float>(std::pow(10.0, -2.0 + 4.0 * i / 200));
-            const float y = -3.0f + 6.0f * static_cast<float>(j) / 200.0f;
-            const double exact = std::pow(static_cast<double>(x), static_cast<double>(y));
-            ASSERT_NEAR(DSP_pow(x, y) / exact, 1.0, 1.2e-5) << x << "^" << y;
+TEST(FastMath, StaysWithinTheFitErrorOfTheExactFunctions) {
+    const struct {
+        const char* name;
+        float (*fast)(float);
+        double (*exact)(double);
+        double lo, hi;
+        bool logSpaced, relative;
+        double tol;
+    } fits[] = {
+        // The sixth-order logarithm fit is good to 3.3e-6 (absolute) over the whole mantissa.
+        {"log2", DSP_log2, [](double x) { return std::log2(x); }, -6, 6, true, false, 4e-6},
+        // The fourth-order 2^r fit is good to 3.5e-6 relative.
+        {"pow2", DSP_pow2, [](double x) { return std::exp2(x); }, -20, 20, false, true, 4e-6},
+        // The fourth-order mantissa fit of the root is good to 1.1e-5 relative.
+        {"sqrt", DSP_sqrt, [](double x) { return std::sqrt(x); }, -20, 20, true, true, 1.2e-5},
+        // The ninth-order sine fit deviates by up to 6.6e-5; the half-angle cosine by 1.1e-6.
+        {"sin", DSP_sin, [](double x) { return std::sin(x); }, -4 * kPi, 4 * kPi, false, false,
+         7e-5},
+        {"cos", DSP_cos, [](double x) { return std::cos(x); }, -4 * kPi, 4 * kPi, false, false,
+         1.5e-6},
+        // The rational arc tangent fit on |t| <= 1 is good to 4.4e-6; the angle of a point
+        // adds the rounding of the pi offsets and of the point itself.
+        {"atan", DSP_atan, [](double x) { return std::atan(x); }, -100, 100, false, false, 5e-6},
+        {"atan2", [](float t) { return DSP_atan2(std::sin(t), std::cos(t)); },
+         [](double t) { return t; }, -3.14159, 3.14159, false, false, 5e-6},
+    };
+    for (const auto& f : fits) {
+        for (int i = 0; i <= 20000; ++i) {
+            const double t = f.lo + (f.hi - f.lo) * i / 20000;
+            const float x = static_cast<float>(f.logSpaced ? std::pow(10.0, t) : t);
+            const double exact = f.exact(x), fast = f.fast(x);
+            ASSERT_NEAR(f.relative ? fast / exact : fast - exact, f.relative ? 1 : 0, f.tol)
+                << f.name << "(" << x << ")";
         }
     }
-}
-
-TEST(FastSqrt, IsExactOnPowersOfTwoAndZeroForNonPositive) {
-    for (int k = -60; k <= 60; ++k) {
-        EXPECT_EQ(DSP_sqrt(std::ldexp(1.0f, 2 * k)), std::ldexp(1.0f, k)) << k;
-        EXPECT_EQ(DSP_sqrt(std::ldexp(1.0f, 2 * k + 1)), std::ldexp(1.4142135381698608f, k)) << k;
-    }
-    EXPECT_EQ(DSP_sqrt(0.0f), 0.0f);
-    EXPECT_EQ(DSP_sqrt(-4.0f), 0.0f);
-    EXPECT_EQ(DSP_sqrt(std::numeric_limits<float>::quiet_NaN()), 0.0f);
-}
-
-TEST(FastSqrt, StaysWithinThePolynomialErrorOfTheExactRoot) {
-    // The fourth-order mantissa fit is good to 1.1e-5 relative.
-    for (int i = 0; i <= 20000; ++i) {
-        const float s = static_cast<float>(std::pow(10.0, -20.0 + 40.0 * i / 20000));
-        ASSERT_NEAR(DSP_sqrt(s) / std::sqrt(static_cast<double>(s)), 1.0, 1.2e-5) << s;
-    }
-}
-
-TEST(FastSinCos, HitTheCardinalPointsExactly) {
-    EXPECT_EQ(DSP_sin(0.0f), 0.0f);
-    EXPECT_EQ(DSP_cos(0.0f), 1.0f);
-    EXPECT_EQ(DSP_sin(1.5707964f), 1.0f);
-    EXPECT_EQ(DSP_cos(3.1415927f), -1.0f);
-    EXPECT_EQ(DSP_cos(-3.1415927f), -1.0f);
-}
-
-TEST(FastSinCos, StayWithinThePolynomialErrorOverSeveralPeriods) {
-    for (int i = 0; i <= 40000; ++i) {
-        const float a = static_cast<float>(-4.0 * kPi + 8.0 * kPi * i / 40000);
-        // The ninth-order sine fit deviates by up to 6.6e-5; the half-angle cosine by 1.1e-6.
-        ASSERT_NEAR(DSP_sin(a), std::sin(static_cast<double>(a)), 7e-5) << a;
-        ASSERT_NEAR(DSP_cos(a), std::cos(static_cast<double>(a)), 1.5e-6) << a;
-    }
-}
-
-TEST(FastSinCos, LargeNegativeAnglesAreStillReducedToOnePeriod) {
     // Beyond |a / pi| = 2048 the argument itself carries the rounding of a / pi in single
     // precision (half an ulp of 1e5 / pi is 2e-3 / 2, times pi): 8e-3 covers that and the fit.
     for (float a : {-7000.0f, -1e4f, -1e5f, 1e5f}) {
@@ -183,59 +151,14 @@ TEST(FastSinCos, LargeNegativeAnglesAreStillReducedToOnePeriod) {
     }
 }
 
-TEST(FastAtan, TakesTheDocumentedBranches) {
-    // atan(1) stays on the inner branch (t = 1, no offset; its bits are pinned above) and
-    // joins the outer one: both carry the fit error (4.4e-6), the step across is no larger.
-    EXPECT_NEAR(DSP_atan(1.0f), DSP_atan(std::nextafter(1.0f, 2.0f)), 5e-6);
-    // atan(2) = pi/2 + atan(-0.5), evaluated as exactly that sum.
-    EXPECT_EQ(DSP_atan(2.0f), 1.5707964f + DSP_atan(-0.5f));
-    EXPECT_EQ(DSP_atan(-2.0f), -1.5707964f + DSP_atan(0.5f));
-}
-
-TEST(FastAtan, IsOddAndWithinItsFitError) {
-    for (int i = 0; i <= 40000; ++i) {
-        const float x = -100.0f + 200.0f * static_cast<float>(i) / 40000.0f;
-        ASSERT_EQ(DSP_atan(-x), -DSP_atan(x)) << x;
-        // The rational fit on |t| <= 1 is good to 4.4e-6.
-        ASSERT_NEAR(DSP_atan(x), std::atan(static_cast<double>(x)), 5e-6) << x;
+TEST(FastMath, WrapPhaseRemovesWholeTurns) {
+    // The inputs themselves are rounded to single precision: near 45 rad one step is 3.8e-6.
+    EXPECT_NEAR(DSP::WrapPhase(7.f * DSP::kTwoPi + 1.f), 1.f, 4e-6f);
+    EXPECT_EQ(DSP::WrapPhase(DSP::kTwoPi), 0.f);
+    for (float phase = -100.f; phase < 100.f; phase += 0.37f) {
+        const float wrapped = DSP::WrapPhase(phase);
+        ASSERT_TRUE(wrapped >= 0.f && wrapped <= DSP::kTwoPi) << phase;
+        // Whole turns only: the rounding of 16 turns is 1.5e-5.
+        ASSERT_NEAR(std::remainder(wrapped - phase, DSP::kTwoPi), 0.f, 2e-5f) << phase;
     }
-}
-
-TEST(FastAtan2, HandlesTheAxesAsDocumented) {
-    EXPECT_EQ(DSP_atan2(0.0f, 0.0f), 0.0f);
-    EXPECT_EQ(DSP_atan2(-0.0f, 0.0f), 0.0f);
-    EXPECT_EQ(DSP_atan2(0.0f, -1.0f), -3.1415927f); // y = 0 is not above 0
-    EXPECT_EQ(DSP_atan2(1.0f, 0.0f), 1.5707964f);
-    EXPECT_EQ(DSP_atan2(-1.0f, 0.0f), -1.5707964f);
-    EXPECT_EQ(DSP_atan2(0.0f, 1.0f), 0.0f);
-}
-
-TEST(FastAtan2, FollowsTheExactAngleAroundTheCircle) {
-    for (double radius : {1e-3, 1.0, 1e3}) {
-        for (int i = 0; i < 36000; ++i) {
-            const double t = 2.0 * kPi * i / 36000;
-            const float y = static_cast<float>(radius * std::sin(t));
-            const float x = static_cast<float>(radius * std::cos(t));
-            const float angle = DSP_atan2(y, x);
-            ASSERT_GE(angle, -3.1415927f);
-            ASSERT_LE(angle, 3.1415927f);
-            // Same rational fit as DSP_atan (4.4e-6) plus the rounding of the pi offsets; near
-            // the negative real axis both -pi and pi are right answers.
-            double diff = angle - std::atan2(static_cast<double>(y), static_cast<double>(x));
-            if (diff > kPi)
-                diff -= 2.0 * kPi;
-            if (diff < -kPi)
-                diff += 2.0 * kPi;
-            ASSERT_NEAR(diff, 0.0, 5e-6) << "y " << y << " x " << x;
-        }
-    }
-}
-
-TEST(Frequency, IsTheExactSemitoneRatio) {
-    EXPECT_EQ(frequency(12.0f), 2.0f);
-    EXPECT_EQ(frequency(-12.0f), 0.5f);
-    EXPECT_EQ(frequency(0.0f), 1.0f);
-    EXPECT_EQ(frequency(24.0f), 4.0f);
-    EXPECT_EQ(frequency(1.0f), 1.0594631f);
-    EXPECT_EQ(frequency(7.0f), 1.4983071f);
 }

@@ -1,3 +1,7 @@
+#include "DSP/Misc/Ports/AudioInPort.hpp"
+#include "DSP/Misc/Ports/AudioInPortPublisher.hpp"
+#include "DSP/Misc/Ports/AudioOutPort.hpp"
+#include "DSP/Misc/Ports/AudioOutPortPublisher.hpp"
 #include "DSP/Misc/Ports/InPort.hpp"
 #include "DSP/Misc/Ports/InPortPublisher.hpp"
 #include "DSP/Misc/Ports/OutPort.hpp"
@@ -6,12 +10,35 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "DSP/Data/Fundamental.hpp"
-#include "DSP/Misc/Array.hpp"
+#include "DSP/Data/SpectralPeakArray.hpp"
+#include "DSP/Data/Spectrum.hpp"
 #include "DSP/Processing/Base/FakeProcessing.hpp"
 #include "support/QuietAssertions.hpp"
 
+// Every port and publisher operation must build for each token type the analysis and
+// synthesis networks stream.
+template class DSP::OutPort<float>;
+template class DSP::InPort<float>;
+template class DSP::OutPort<DSP::Spectrum>;
+template class DSP::InPort<DSP::Spectrum>;
+template class DSP::OutPort<DSP::SpectralPeakArray>;
+template class DSP::InPort<DSP::SpectralPeakArray>;
+template class DSP::OutPort<DSP::Fundamental>;
+template class DSP::InPort<DSP::Fundamental>;
+template class DSP::OutPort<DSP::Array<float>>;
+template class DSP::InPort<DSP::Array<float>>;
+template class DSP::OutPort<DSP::Array<DSP::ComplexTmpl<float>>>;
+template class DSP::InPort<DSP::Array<DSP::ComplexTmpl<float>>>;
+template class DSP::OutPortPublisher<float>;
+template class DSP::OutPortPublisher<DSP::Spectrum>;
+template class DSP::OutPortPublisher<DSP::SpectralPeakArray>;
+template class DSP::OutPortPublisher<DSP::Fundamental>;
+template class DSP::InPortPublisher<float>;
+
+using DSP::Audio;
 using DSP::InPort;
 using DSP::InPortPublisher;
 using DSP::OutPort;
@@ -25,74 +52,51 @@ void Write(OutPort<float>& out, float value) {
     out.Produce();
 }
 
+// Writes stream sample n as the value n through the out-port's Audio view, then produces.
+void WriteCountingBlock(DSP::AudioOutPort& out, long& next) {
+    Audio& block = out.GetAudio();
+    for (int i = 0; i < block.GetSize(); ++i)
+        block.GetBuffer()[i] = static_cast<float>(next + i);
+    next += out.GetHop();
+    out.Produce();
+}
+
 const char* const kAlreadyHere = "OutPort<Token>::ConnectToConcreteIn - Trying to connect an in "
                                  "port already connected to this out port";
 const char* const kAlreadyElsewhere = "OutPort<Token>::ConnectToConcreteIn - Trying to connect "
                                       "an inport already connected to another out port";
+const std::string kNoPublished = "A published port is missing. Consider using the method "
+                                 "PublishOutPort( OutPortBase& out) ";
+
+class Port : public ::testing::Test {
+protected:
+    QuietAssertions quiet;
+};
 
 } // namespace
 
-TEST(Port, ConnectedPortsPassTokens) {
-    OutPort<float> out;
-    InPort<float> in;
-    out.ConnectToIn(in);
-    EXPECT_EQ(in.GetAttachedOutPort(), &out);
-    EXPECT_TRUE(out.IsConnectedTo(in));
-    EXPECT_FALSE(in.CanConsume());
-    Write(out, 3.f);
-    ASSERT_TRUE(in.CanConsume());
-    EXPECT_EQ(in.GetData(), 3.f);
-    in.Consume();
-    EXPECT_FALSE(in.CanConsume());
-}
-
-TEST(Port, SizeAndHopActOnTheWindows) {
-    QuietAssertions quiet;
-    OutPort<float> out;
-    InPort<float> in;
-    out.SetSize(4);
-    out.SetHop(4);
-    in.SetSize(4);
-    EXPECT_DSP_ASSERT(in.SetHop(5), "Region::hop() - hop can't be greater than size");
-    EXPECT_DSP_ASSERT(out.SetHop(5), "Region::hop() - hop can't be greater than size");
-    in.SetHop(2);
-    out.ConnectToIn(in);
-    Write(out, 1.f);
-    ASSERT_TRUE(in.CanConsume());
-    in.Consume();
-    EXPECT_EQ(in.GetRegion().Pos(), 2);
-}
-
-TEST(Port, SecondConnectionOfAnInPortFails) {
-    QuietAssertions quiet;
+TEST_F(Port, ConnectionMisuseIsRefusedAndChangesNothing) {
     OutPort<float> out, other;
     InPort<float> in;
+    InPort<int> wrongType;
     out.ConnectToIn(in);
     EXPECT_DSP_ASSERT(out.ConnectToIn(in), kAlreadyHere);
     EXPECT_DSP_ASSERT(other.ConnectToIn(in), kAlreadyElsewhere);
+    EXPECT_DSP_ASSERT(out.ConnectToIn(wrongType),
+                      "OutPort<Token>::connectToIn coudn't connect to inPort because was not "
+                      "templatized by the same Token type as outPort");
+    EXPECT_DSP_ASSERT(out.DisconnectFromIn(wrongType),
+                      "OutPort<Token>::DisconnectFromIn coudn't discconnect from inPort because "
+                      "was not templatized by the same Token type as outPort");
+    EXPECT_DSP_ASSERT(wrongType.GetData(),
+                      "InPort::GetData() - InPort is not connected to an OutPort");
     EXPECT_EQ(out.GetConnectedInPorts().size(), 1u);
     EXPECT_FALSE(other.HasConnections());
     EXPECT_EQ(in.GetAttachedOutPort(), &out);
+    EXPECT_EQ(wrongType.GetAttachedOutPort(), nullptr);
 }
 
-TEST(Port, TokenTypesMustMatch) {
-    QuietAssertions quiet;
-    OutPort<float> out;
-    InPort<int> in;
-    InPortPublisher<int> publisher;
-    EXPECT_FALSE(out.IsConnectableTo(in));
-    EXPECT_FALSE(out.IsConnectableTo(publisher));
-    EXPECT_DSP_ASSERT(out.ConnectToIn(in),
-                      "OutPort<Token>::connectToIn coudn't connect to inPort because was not "
-                      "templatized by the same Token type as outPort");
-    EXPECT_DSP_ASSERT(out.DisconnectFromIn(in),
-                      "OutPort<Token>::DisconnectFromIn coudn't discconnect from inPort because "
-                      "was not templatized by the same Token type as outPort");
-    EXPECT_EQ(in.GetAttachedOutPort(), nullptr);
-    EXPECT_FALSE(out.HasConnections());
-}
-
-TEST(Port, DisconnectedReaderNoLongerHoldsTheWriterBack) {
+TEST_F(Port, DisconnectingOrDestroyingEitherEndUnlinksTheReader) {
     OutPort<float> out;
     InPort<float> in;
     out.ConnectToIn(in);
@@ -101,65 +105,33 @@ TEST(Port, DisconnectedReaderNoLongerHoldsTheWriterBack) {
     ASSERT_FALSE(out.CanProduce()); // buffer of 2 full, nothing consumed
     in.Disconnect();
     EXPECT_EQ(in.GetAttachedOutPort(), nullptr);
-    EXPECT_FALSE(out.HasConnections());
-    EXPECT_FALSE(in.CanConsume());
     EXPECT_TRUE(out.CanProduce());
-
-    out.ConnectToIn(in); // a disconnected port can be connected again
-    EXPECT_EQ(in.GetAttachedOutPort(), &out);
-}
-
-TEST(Port, DestroyingEitherEndUndoesTheConnection) {
-    OutPort<float> out;
     {
-        InPort<float> in;
-        out.ConnectToIn(in);
+        InPort<float> shortLived;
+        out.ConnectToIn(shortLived);
         Write(out, 1.f);
         Write(out, 1.f);
     }
     EXPECT_FALSE(out.HasConnections());
     EXPECT_TRUE(out.CanProduce());
-
-    InPort<float> in;
     {
         OutPort<float> shortLived;
-        shortLived.ConnectToIn(in);
+        shortLived.ConnectToIn(in); // a disconnected port can be connected again
     }
     EXPECT_EQ(in.GetAttachedOutPort(), nullptr);
     EXPECT_FALSE(in.CanConsume());
 }
 
-TEST(Port, UnconnectedInPortRefusesDataAccess) {
-    QuietAssertions quiet;
-    InPort<float> in;
-    EXPECT_DSP_ASSERT(in.GetData(), "InPort::GetData() - InPort is not connected to an OutPort");
-}
-
-TEST(Port, PortsPublishThemselvesInTheirProcessing) {
-    QuietAssertions quiet;
-    FakeProcessing owner;
-    InPort<float> in("Audio Input", &owner);
-    OutPort<float> out("Audio Output", &owner);
-    EXPECT_EQ(&in.GetProcessing(), &owner);
-    EXPECT_EQ(&out.GetProcessing(), &owner);
-    EXPECT_EQ(&owner.GetInPorts().Get("Audio Input"), &in);
-    EXPECT_EQ(&owner.GetOutPorts().Get("Audio Output"), &out);
-
-    InPort<float> orphan;
-    EXPECT_DSP_ASSERT(orphan.GetProcessing(),
-                      "InPort::BaseGetProcessing() - InPort has no parent processing.");
-    OutPort<float> orphanOut;
-    EXPECT_DSP_ASSERT(orphanOut.GetProcessing(),
-                      "OutPort::BaseGetProcessing() - OutPort has no parent processing.");
-}
-
-TEST(PortRegistry, LookupFailuresNameWhatIsAvailable) {
-    QuietAssertions quiet;
-    FakeProcessing owner;
-    InPort<float> a("A", &owner), b("B", &owner);
-    OutPort<float> x("X", &owner);
+TEST_F(Port, PortsPublishThemselvesInTheirProcessingWhileTheyLive) {
+    FakeProcessing owner, sink;
+    InPort<float> a("A", &owner), b("B", &owner), orphan;
+    OutPort<float> x("X", &owner), orphanOut;
+    { InPort<float> temporary("T", &owner); }
     const auto& ins = owner.GetInPorts();
     const auto& outs = owner.GetOutPorts();
+    EXPECT_EQ(&x.GetProcessing(), &owner);
+    EXPECT_EQ(&ins.Get("B"), &b);
+    EXPECT_EQ(&ins.GetByNumber(1), &b);
     EXPECT_DSP_ASSERT(ins.Get("C"), "name not found in InPorts collection: 'C'. In ports "
                                     "availables: 'A', 'B'");
     EXPECT_DSP_ASSERT(outs.Get("Y"), "name not found in OutPorts collection: Y");
@@ -167,231 +139,206 @@ TEST(PortRegistry, LookupFailuresNameWhatIsAvailable) {
     EXPECT_DSP_ASSERT(ins.GetByNumber(2), "index for Port must be < than Size");
     EXPECT_DSP_ASSERT(outs.GetByNumber(-1), "index for Port must be >=0");
     EXPECT_DSP_ASSERT(outs.GetByNumber(1), "index for Port must be < than Size");
-    EXPECT_EQ(&ins.GetByNumber(1), &b);
-    EXPECT_EQ(&outs.GetByNumber(0), &x);
-    EXPECT_TRUE(ins.Has("A"));
-    EXPECT_FALSE(outs.Has("A"));
-}
-
-TEST(PortRegistry, PortsLeaveTheRegistryWhenDestroyed) {
-    FakeProcessing owner;
-    { InPort<float> temporary("T", &owner); }
-    EXPECT_EQ(owner.GetInPorts().Size(), 0);
-
-    {
-        auto shortOwner = std::make_unique<FakeProcessing>();
-        auto port = std::make_unique<InPort<float>>("P", shortOwner.get());
-        shortOwner.reset();
-        EXPECT_FALSE(port->HasProcessing());
-    }
-}
-
-TEST(PortRegistry, ProcessingCanStepWhenEveryPortIsReady) {
-    FakeProcessing source, sink;
-    OutPort<float> produced("Out", &source);
+    EXPECT_DSP_ASSERT(orphan.GetProcessing(),
+                      "InPort::BaseGetProcessing() - InPort has no parent processing.");
+    EXPECT_DSP_ASSERT(orphanOut.GetProcessing(),
+                      "OutPort::BaseGetProcessing() - OutPort has no parent processing.");
+    auto shortOwner = std::make_unique<FakeProcessing>();
+    InPort<float> outlives("P", shortOwner.get());
+    shortOwner.reset();
+    EXPECT_FALSE(outlives.HasProcessing());
+    // A processing can step when every in-port can consume and every out-port can produce.
     InPort<float> consumed("In", &sink);
-    produced.ConnectToIn(consumed);
-
-    EXPECT_TRUE(source.CanConsumeAndProduce()); // no in-ports; room to write
-    EXPECT_FALSE(sink.CanConsumeAndProduce());  // nothing written yet
-    Write(produced, 1.f);
-    Write(produced, 2.f);
-    EXPECT_FALSE(source.CanConsumeAndProduce()); // the reader has not consumed
-    EXPECT_TRUE(sink.CanConsumeAndProduce());
+    x.ConnectToIn(consumed);
+    EXPECT_FALSE(sink.CanConsumeAndProduce()); // nothing written yet
+    Write(x, 1.f);
+    Write(x, 2.f);
     EXPECT_TRUE(sink.GetInPorts().AreReadyForReading());
-    EXPECT_FALSE(source.GetOutPorts().AreReadyForWriting());
+    EXPECT_FALSE(owner.GetOutPorts().AreReadyForWriting()); // the reader has not consumed
 }
 
-TEST(InPortPublisher, FeedsEveryPublishedPort) {
-    QuietAssertions quiet;
-    OutPort<float> out;
-    InPort<float> first, second;
+TEST_F(Port, InPortPublisherFeedsEveryPublishedPortAndConnectsAllOrNothing) {
+    OutPort<float> out, other;
+    InPort<float> first, second, elsewhere;
     InPort<int> wrongType;
-    InPortPublisher<float> publisher;
-    publisher.PublishInPort(first);
-    publisher.PublishInPort(second);
-    publisher.PublishInPort(first); // listed once
-    EXPECT_DSP_ASSERT(publisher.PublishInPort(wrongType),
+    auto publisher = std::make_unique<InPortPublisher<float>>();
+    publisher->PublishInPort(first);
+    publisher->PublishInPort(second);
+    publisher->PublishInPort(first); // listed once
+    EXPECT_DSP_ASSERT(publisher->PublishInPort(wrongType),
                       "InPortPublisher<Token>::PublishInPort coudn't connect to outPort because "
                       "was not templatized by the same Token type as InPortPublisher");
-    ASSERT_EQ(publisher.GetPublishedPorts().size(), 2u);
-    EXPECT_FALSE(publisher.IsRealPort());
-
-    publisher.SetSize(2);
-    publisher.SetHop(2);
-    EXPECT_EQ(second.GetSize(), 2);
-    EXPECT_EQ(publisher.GetHop(), 2);
-
-    out.ConnectToIn(publisher);
-    EXPECT_EQ(first.GetAttachedOutPort(), &out);
+    publisher->PublishInPort(elsewhere);
+    other.ConnectToIn(elsewhere);
+    EXPECT_DSP_ASSERT(out.ConnectToIn(*publisher), kAlreadyElsewhere);
+    EXPECT_EQ(first.GetAttachedOutPort(), nullptr); // not linked either
+    EXPECT_FALSE(out.HasConnections());
+    elsewhere.Disconnect();
+    publisher->SetSize(2);
+    publisher->SetHop(2);
+    out.ConnectToIn(*publisher);
     EXPECT_EQ(second.GetAttachedOutPort(), &out);
-    EXPECT_EQ(publisher.GetAttachedOutPort(), &out);
-    EXPECT_DSP_ASSERT(out.ConnectToIn(publisher), kAlreadyHere);
+    EXPECT_EQ(publisher->GetAttachedOutPort(), &out);
     EXPECT_DSP_ASSERT(out.ConnectToIn(first), kAlreadyHere);
-
     Write(out, 4.f);
-    EXPECT_FALSE(publisher.CanConsume());
     Write(out, 5.f);
-    ASSERT_TRUE(publisher.CanConsume());
-    EXPECT_EQ(first.GetData(1), 5.f);
+    ASSERT_TRUE(publisher->CanConsume());
+    EXPECT_EQ(second.GetData(1), 5.f);
     first.Consume();
-    EXPECT_FALSE(publisher.CanConsume()); // second has not consumed yet
-    EXPECT_TRUE(second.CanConsume());
-
-    out.DisconnectFromIn(publisher);
-    EXPECT_EQ(first.GetAttachedOutPort(), nullptr);
-    EXPECT_EQ(second.GetAttachedOutPort(), nullptr);
-    EXPECT_EQ(publisher.GetAttachedOutPort(), nullptr);
-    EXPECT_FALSE(out.HasConnections());
-}
-
-TEST(InPortPublisher, RefusesInnerPortsConnectedElsewhere) {
-    QuietAssertions quiet;
-    OutPort<float> out, other;
-    InPort<float> inner, free;
-    InPortPublisher<float> publisher;
-    publisher.PublishInPort(free);
-    publisher.PublishInPort(inner);
-    other.ConnectToIn(inner);
-    EXPECT_DSP_ASSERT(out.ConnectToIn(publisher), kAlreadyElsewhere);
-    // Nothing changed: the free port was not linked either.
-    EXPECT_EQ(free.GetAttachedOutPort(), nullptr);
-    EXPECT_EQ(publisher.GetAttachedOutPort(), nullptr);
-    EXPECT_FALSE(out.HasConnections());
-}
-
-TEST(InPortPublisher, SurvivesItsPortsAndUnlinksThemWhenItGoes) {
-    OutPort<float> out;
-    auto publisher = std::make_unique<InPortPublisher<float>>();
-    InPort<float> kept;
+    EXPECT_FALSE(publisher->CanConsume()); // the others have not consumed yet
     {
         InPort<float> shortLived;
         publisher->PublishInPort(shortLived);
-        publisher->PublishInPort(kept);
-        out.ConnectToIn(*publisher);
     }
-    EXPECT_EQ(publisher->GetPublishedPorts().size(), 1u);
+    EXPECT_EQ(publisher->GetPublishedPorts().size(), 3u);
     publisher.reset();
-    EXPECT_EQ(kept.GetAttachedOutPort(), nullptr);
+    EXPECT_EQ(second.GetAttachedOutPort(), nullptr);
     EXPECT_FALSE(out.HasConnections());
-    Write(out, 1.f);
     Write(out, 1.f);
     EXPECT_TRUE(out.CanProduce()); // no reader left to hold the writer back
 }
 
-TEST(OutPortPublisher, StandsForThePublishedPort) {
-    QuietAssertions quiet;
+TEST_F(Port, OutPortPublisherStandsForThePublishedPortWhileItLives) {
     OutPortPublisher<float> publisher;
     EXPECT_DSP_ASSERT(publisher.CanProduce(),
-                      "OutPortPublisher::CanProduce() A published port is missing. Consider "
-                      "using the method PublishOutPort( OutPortBase& out) ");
+                      ("OutPortPublisher::CanProduce() " + kNoPublished).c_str());
     OutPort<int> wrongType;
     EXPECT_DSP_ASSERT(publisher.PublishOutPort(wrongType),
                       "OutPortPublisher<Token>::PublishOutPort coudn't connect to outPort because "
                       "was not templatized by the same Token type as OutPortPublisher");
-
-    OutPort<float> inner;
-    InPort<float> in;
-    publisher.PublishOutPort(inner);
-    publisher.SetSize(2);
-    publisher.SetHop(2);
-    EXPECT_EQ(inner.GetSize(), 2);
-    EXPECT_EQ(publisher.GetHop(), 2);
-    publisher.ConnectToIn(in);
-    EXPECT_EQ(in.GetAttachedOutPort(), &inner);
-    EXPECT_TRUE(publisher.IsConnectedTo(in));
-    EXPECT_TRUE(publisher.CanProduce());
-
-    inner[0] = 6.f;
-    inner[1] = 7.f;
-    inner.Produce();
-    EXPECT_EQ(publisher.GetLastWrittenData(1), 7.f);
-    in.SetSize(2);
-    ASSERT_TRUE(in.CanConsume());
-    EXPECT_EQ(in.GetData(0), 6.f);
-
-    publisher.DisconnectFromAll();
-    EXPECT_EQ(in.GetAttachedOutPort(), nullptr);
-    EXPECT_FALSE(inner.HasConnections());
-}
-
-TEST(OutPortPublisher, ForgetsAPublishedPortThatIsDestroyed) {
-    QuietAssertions quiet;
-    OutPortPublisher<float> publisher;
-    InPort<float> in;
-    {
-        OutPort<float> inner;
-        publisher.PublishOutPort(inner);
-        publisher.ConnectToIn(in);
-    }
-    EXPECT_EQ(publisher.GetPublishedOutPort(), nullptr);
-    EXPECT_FALSE(publisher.HasConnections());
-    EXPECT_EQ(in.GetAttachedOutPort(), nullptr);
-    EXPECT_DSP_ASSERT(publisher.GetSize(),
-                      "OutPortPublisher::GetSize() A published port is missing. Consider using "
-                      "the method PublishOutPort( OutPortBase& out) ");
-}
-
-TEST(OutPortPublisher, CanFeedAnInPortPublisher) {
-    OutPort<float> inner;
-    OutPortPublisher<float> outPublisher;
-    outPublisher.PublishOutPort(inner);
     InPort<float> a, b;
     InPortPublisher<float> inPublisher;
     inPublisher.PublishInPort(a);
     inPublisher.PublishInPort(b);
-    outPublisher.ConnectToIn(inPublisher);
-    Write(inner, 8.f);
-    EXPECT_TRUE(inPublisher.CanConsume());
-    EXPECT_EQ(a.GetData(), 8.f);
-    EXPECT_EQ(b.GetData(), 8.f);
+    {
+        OutPort<float> inner;
+        publisher.PublishOutPort(inner);
+        publisher.SetSize(2);
+        publisher.SetHop(2);
+        publisher.ConnectToIn(inPublisher);
+        EXPECT_EQ(a.GetAttachedOutPort(), &inner);
+        EXPECT_TRUE(publisher.CanProduce());
+        inner[0] = 6.f;
+        inner[1] = 7.f;
+        inner.Produce();
+        EXPECT_EQ(publisher.GetLastWrittenData(1), 7.f);
+        ASSERT_TRUE(inPublisher.CanConsume());
+        EXPECT_EQ(b.GetData(0), 6.f);
+    }
+    EXPECT_EQ(publisher.GetPublishedOutPort(), nullptr); // forgotten when destroyed
+    EXPECT_FALSE(publisher.HasConnections());
+    EXPECT_EQ(a.GetAttachedOutPort(), nullptr);
+    EXPECT_DSP_ASSERT(publisher.GetSize(), ("OutPortPublisher::GetSize() " + kNoPublished).c_str());
 }
 
-// Tokens that own memory (arrays, peak lists, candidates) are copied whole between the head
-// and the phantom zone, so a reader sees each token exactly as written.
-TEST(Port, ClassTokensKeepTheirContentsAcrossWrapAround) {
-    OutPort<DSP::Array<float>> out;
-    InPort<DSP::Array<float>> in;
+// Tokens that own memory are copied whole between the head and the phantom zone, so a
+// reader sees each token exactly as written, across many wraps of the stream; centring
+// writes default tokens.
+TEST_F(Port, ClassTokensPassThroughWholeAndCentringWritesDefaultTokens) {
+    OutPort<DSP::Spectrum> out;
+    InPort<DSP::Spectrum> in;
     in.SetSize(3);
     out.ConnectToIn(in);
     long written = 0;
-    for (int step = 0; step < 50; ++step) {
+    for (int step = 0; step < 30; ++step) {
         if (out.CanProduce()) {
-            DSP::Array<float>& token = out.GetData();
-            const int length = static_cast<int>(written % 4) + 1;
-            token.Resize(length);
-            token.SetSize(length);
-            for (int i = 0; i < length; ++i)
-                token[i] = static_cast<float>(written);
+            DSP::Spectrum& spectrum = out.GetData();
+            spectrum.SetSize(static_cast<int>(written % 5) + 2);
+            spectrum.SetMag(1, static_cast<float>(written++));
             out.Produce();
-            ++written;
         }
-        while (in.CanConsume()) {
+        for (; in.CanConsume(); in.Consume())
             for (int k = 0; k < 3; ++k) {
                 const long pos = in.GetRegion().Pos() + k;
-                const DSP::Array<float>& token = in[k];
-                ASSERT_EQ(token.Size(), static_cast<int>(pos % 4) + 1) << "token " << pos;
-                ASSERT_EQ(token[0], static_cast<float>(pos));
+                ASSERT_EQ(in[k].GetSize(), static_cast<int>(pos % 5) + 2) << "token " << pos;
+                ASSERT_EQ(in[k].GetMag(1), static_cast<float>(pos));
             }
-            in.Consume();
-        }
     }
-    EXPECT_GT(written, 40);
+    EXPECT_GT(written, 20);
+
+    OutPort<DSP::Fundamental> centred;
+    InPort<DSP::Fundamental> reader;
+    centred.SetSize(2);
+    centred.SetHop(2);
+    reader.SetSize(4);
+    centred.ConnectToIn(reader);
+    centred.GetData(0).AddElem(100.f, 0.1f);
+    centred.CenterEvenRegions();
+    centred.GetData(0).AddElem(220.f, 0.2f);
+    centred.Produce();
+    ASSERT_TRUE(reader.CanConsume());
+    EXPECT_EQ(reader[0].GetnCandidates() + reader[1].GetnCandidates(), 0);
+    EXPECT_EQ(reader[2].GetFreq(0), 220.f);
 }
 
-TEST(Port, CentringClassTokensWritesDefaultTokens) {
-    OutPort<DSP::Fundamental> out;
-    InPort<DSP::Fundamental> in;
-    out.SetSize(2);
-    out.SetHop(2);
-    in.SetSize(4);
+// Blocks of 512 written, overlapping frames of 1024 read every 256 samples: every frame
+// holds the samples at its positions, across many wraps of the stream, and the Audio views
+// borrow the stream's memory instead of copying it.
+TEST_F(Port, AudioFramesReadBackWrittenBlocksThroughBorrowingViews) {
+    DSP::AudioOutPort out;
+    DSP::AudioInPort in;
+    EXPECT_EQ(out.GetSize() + out.GetHop() + in.GetSize() + in.GetHop(), 4 * 512);
+    EXPECT_EQ(out.GetSampleRate(), 44100.f);
+    in.SetSize(1024);
+    in.SetHop(256);
     out.ConnectToIn(in);
-    out.GetData(0).AddElem(100.f, 0.1f);
-    out.CenterEvenRegions();
-    out.GetData(0).AddElem(220.f, 0.2f);
-    out.Produce();
-    ASSERT_TRUE(in.CanConsume());
-    EXPECT_EQ(in[0].GetnCandidates(), 0);
-    EXPECT_EQ(in[1].GetnCandidates(), 0);
-    EXPECT_EQ(in[2].GetFreq(0), 220.f);
+    long next = 0;
+    int frames = 0;
+    for (int block = 0; block < 40; ++block) {
+        ASSERT_TRUE(out.CanProduce());
+        WriteCountingBlock(out, next);
+        for (; in.CanConsume(); in.Consume(), ++frames) {
+            const Audio& frame = in.GetAudio();
+            ASSERT_EQ(frame.GetBuffer().GetPtr(), &in.GetData(0));
+            ASSERT_EQ(frame.GetSize(), 1024);
+            const long first = in.GetRegion().Pos();
+            for (int i = 0; i < frame.GetSize(); ++i)
+                ASSERT_EQ(frame.GetBuffer()[i], static_cast<float>(first + i))
+                    << "frame at " << first << ", sample " << i;
+        }
+    }
+    EXPECT_EQ(frames, (40 * 512 - 1024) / 256 + 1);
+    DSP::AudioInPort unconnected;
+    EXPECT_DSP_ASSERT(unconnected.GetAudio(),
+                      "InPort::GetData() - InPort is not connected to an OutPort");
+}
+
+TEST_F(Port, LastWrittenAudioIsThePreviousBlock) {
+    DSP::AudioOutPort out;
+    out.SetSize(4);
+    out.SetHop(4);
+    long next = 0;
+    for (int block = 0; block < 5; ++block) {
+        WriteCountingBlock(out, next);
+        const Audio& last = out.GetLastWrittenAudio();
+        ASSERT_EQ(last.GetSize(), 4);
+        EXPECT_EQ(last.GetBuffer()[0], static_cast<float>(next - 4));
+        EXPECT_EQ(last.GetBuffer()[3], static_cast<float>(next - 1));
+    }
+    const Audio& tail = out.GetLastWrittenAudio(1);
+    EXPECT_EQ(tail.GetSize(), 3);
+    EXPECT_EQ(tail.GetBuffer()[0], static_cast<float>(next - 3));
+    EXPECT_DSP_ASSERT(out.GetLastWrittenAudio(5),
+                      "AudioOutPort::GetLastWrittenAudio() - offset must lie within the window");
+}
+
+TEST_F(Port, AudioPublishersForwardTheSampleRateAndTheView) {
+    DSP::AudioOutPortPublisher outPublisher;
+    EXPECT_DSP_ASSERT(outPublisher.GetAudio(), "AudioOutPortPublisher - the published port is "
+                                               "missing or is not an AudioOutPort");
+    DSP::AudioOutPort inner;
+    outPublisher.PublishOutPort(inner);
+    outPublisher.SetSampleRate(22050.f);
+    EXPECT_EQ(inner.GetSampleRate(), 22050.f);
+    EXPECT_EQ(outPublisher.GetAudio().GetBuffer().GetPtr(), &inner.GetData(0));
+    DSP::AudioInPort a, b;
+    DSP::AudioInPortPublisher inPublisher;
+    inPublisher.PublishInPort(a);
+    inPublisher.PublishInPort(b);
+    inPublisher.SetSampleRate(96000.f);
+    outPublisher.ConnectToIn(inPublisher);
+    inner.GetAudio().GetBuffer()[0] = 1.f;
+    inner.Produce();
+    EXPECT_EQ(a.GetAudio().GetBuffer()[0], 1.f);
+    EXPECT_EQ(b.GetAudio().GetSampleRate(), 96000.f);
 }
