@@ -15,6 +15,14 @@ struct FakeConfig : DSP::ProcessingConfig {
     const char* GetDSPClassName() const override { return "FakeConfig"; }
 };
 
+inline FakeConfig Outcome(bool accept, std::string explanation = "", std::string throwText = "") {
+    FakeConfig cfg;
+    cfg.accept = accept;
+    cfg.explanation = std::move(explanation);
+    cfg.throwText = std::move(throwText);
+    return cfg;
+}
+
 // Records lifecycle calls as "<event> <name>" into a shared journal.
 using Journal = std::vector<std::string>;
 
@@ -40,23 +48,16 @@ protected:
         mConfig = fake;
         return fake.accept;
     }
-    bool ConcreteStart() override {
-        Note("start");
-        if (!startFailure.empty())
-            throw std::runtime_error(startFailure);
-        return Base::ConcreteStart();
-    }
-    bool ConcreteStop() override {
-        Note("stop");
-        if (!stopFailure.empty())
-            throw std::runtime_error(stopFailure);
-        return Base::ConcreteStop();
-    }
+    bool ConcreteStart() override { return Note("start", startFailure) && Base::ConcreteStart(); }
+    bool ConcreteStop() override { return Note("stop", stopFailure) && Base::ConcreteStop(); }
 
 private:
-    void Note(const char* event) {
+    bool Note(const char* event, const std::string& failure) {
         if (mJournal != nullptr)
             mJournal->push_back(std::string(event) + " " + mName);
+        if (!failure.empty())
+            throw std::runtime_error(failure);
+        return true;
     }
 
     std::string mName;

@@ -12,198 +12,106 @@ using DSP::TopLevelProcessing;
 
 namespace {
 
-FakeConfig Refusing(std::string explanation = "") {
-    FakeConfig cfg;
-    cfg.accept = false;
-    cfg.explanation = std::move(explanation);
-    return cfg;
+bool InTopLevel(const DSP::Processing* p) {
+    const auto& listed = TopLevelProcessing::GetInstance().GetChildren();
+    return std::find(listed.begin(), listed.end(), p) != listed.end();
 }
 
-FakeConfig Throwing(std::string text) {
-    FakeConfig cfg;
-    cfg.throwText = std::move(text);
-    return cfg;
-}
-
-bool InTopLevel(const DSP::Processing& p) {
-    return TopLevelProcessing::GetInstance().HasChild(p);
-}
-
-// A processing whose class name cannot be read: an unconfigured one throws out of Start(),
-// which is how a composite meets a child whose start throws.
+// A processing whose class name cannot be read, so that its Start() throws: this is how a
+// composite meets a child whose start throws.
 class NamelessProcessing : public FakeProcessing {
 public:
     using FakeProcessing::FakeProcessing;
     const char* GetDSPClassName() const override { throw std::runtime_error("no name"); }
 };
 
+const char* const kIntoItself = "ProcessingComposite::Insert - a Processing can't be inserted "
+                                "into itself or into one of its descendants";
+
 } // namespace
 
-TEST(ProcessingConfigure, SuccessMakesObjectReadyAndListsItInTopLevel) {
+TEST(ProcessingConfigure, ResultAndStatusTellEachOutcome) {
+    // One object through every outcome in turn: a success after a failure resets the status.
+    const std::pair<FakeConfig, const char*> cases[] = {
+        {Outcome(false), " Configuration failed."},
+        {Outcome(true), "Ready to be started"},
+        {Outcome(false, "FFT size 1000 is not a power of two."),
+         "FFT size 1000 is not a power of two. Configuration failed."},
+        {Outcome(true, "", "bad window"),
+         "Exception thrown during ConcreteConfigure:\nbad window\nConfiguration failed."},
+        {Outcome(true), "Ready to be started"}};
     FakeProcessing p;
-    EXPECT_FALSE(p.IsConfigured());
-    EXPECT_EQ(p.GetStatus(), "");
-
-    EXPECT_TRUE(p.Configure(FakeConfig{}));
-    EXPECT_TRUE(p.IsConfigured());
-    EXPECT_EQ(p.GetStatus(), "Ready to be started");
-    // The top level lists it without becoming its parent.
-    EXPECT_TRUE(InTopLevel(p));
+    for (const auto& [cfg, status] : cases) {
+        const bool ok = std::string(status) == "Ready to be started";
+        EXPECT_EQ(p.Configure(cfg), ok) << status;
+        EXPECT_EQ(p.IsConfigured(), ok) << status;
+        EXPECT_EQ(p.GetStatus(), status);
+    }
+    // The top level lists a parentless object without becoming its parent.
+    EXPECT_TRUE(InTopLevel(&p));
     EXPECT_EQ(p.GetParent(), nullptr);
 }
 
-TEST(ProcessingConfigure, RefusalReturnsFalseAndExplainsInStatus) {
-    FakeProcessing p;
-    EXPECT_FALSE(p.Configure(Refusing()));
-    EXPECT_FALSE(p.IsConfigured());
-    EXPECT_EQ(p.GetStatus(), " Configuration failed.");
-
-    EXPECT_FALSE(p.Configure(Refusing("FFT size 1000 is not a power of two.")));
-    EXPECT_EQ(p.GetStatus(), "FFT size 1000 is not a power of two. Configuration failed.");
-}
-
-TEST(ProcessingConfigure, ExceptionIsCaughtAndReportedInStatus) {
-    FakeProcessing p;
-    EXPECT_FALSE(p.Configure(Throwing("bad window")));
-    EXPECT_FALSE(p.IsConfigured());
-    EXPECT_EQ(p.GetStatus(),
-              "Exception thrown during ConcreteConfigure:\nbad window\nConfiguration failed.");
-}
-
-TEST(ProcessingConfigure, SuccessAfterFailureResetsStatus) {
-    FakeProcessing p;
-    ASSERT_FALSE(p.Configure(Throwing("bad window")));
-    EXPECT_TRUE(p.Configure(FakeConfig{}));
-    EXPECT_TRUE(p.IsConfigured());
-    EXPECT_EQ(p.GetStatus(), "Ready to be started");
-}
-
-TEST(ProcessingConfigure, ObjectWithParentStaysUnderIt) {
-    FakeComposite parent;
-    FakeProcessing child;
-    child.SetParent(&parent);
-    ASSERT_TRUE(child.Configure(FakeConfig{}));
-    EXPECT_EQ(child.GetParent(), &parent);
-    EXPECT_FALSE(InTopLevel(child));
-}
-
-TEST(ProcessingLifecycle, StartOfUnconfiguredObjectIsNotedButRuns) {
-    Journal journal;
-    FakeProcessing p("p", &journal);
-    p.Start();
-    EXPECT_EQ(p.GetStatus(), "Fake::Start() Object not ready");
-    EXPECT_EQ(journal, (Journal{"start p"}));
-}
-
-TEST(ProcessingLifecycle, StartOfConfiguredObjectKeepsReadyStatus) {
-    Journal journal;
-    FakeProcessing p("p", &journal);
-    ASSERT_TRUE(p.Configure(FakeConfig{}));
-    p.Start();
-    p.Stop();
-    EXPECT_EQ(p.GetStatus(), "Ready to be started");
-    EXPECT_EQ(journal, (Journal{"start p", "stop p"}));
-}
-
-TEST(ProcessingLifecycle, StartAndStopFailuresOnlyExtendStatus) {
+TEST(ProcessingLifecycle, StartAndStopOnlyExtendTheStatus) {
+    FakeProcessing unconfigured;
+    unconfigured.Start();
+    EXPECT_EQ(unconfigured.GetStatus(), "Fake::Start() Object not ready");
     FakeProcessing p;
     ASSERT_TRUE(p.Configure(FakeConfig{}));
     p.startFailure = "no buffers";
     p.stopFailure = "still busy";
     EXPECT_NO_THROW(p.Start());
-    EXPECT_EQ(p.GetStatus(), "Ready to be startedStart(): Object failed to start properly.\n"
-                             "no buffers");
     EXPECT_NO_THROW(p.Stop());
     EXPECT_EQ(p.GetStatus(), "Ready to be startedStart(): Object failed to start properly.\n"
                              "no buffersStop(): Object failed to stop properly.\nstill busy");
-    // Neither changes the configured flag; a new configuration clears the status.
     EXPECT_TRUE(p.IsConfigured());
-    EXPECT_TRUE(p.Configure(FakeConfig{}));
-    EXPECT_EQ(p.GetStatus(), "Ready to be started");
 }
 
-TEST(ProcessingTree, DestroyedObjectLeavesParentAndTopLevel) {
-    FakeComposite parent;
-    {
-        FakeProcessing child;
-        child.SetParent(&parent);
-        ASSERT_TRUE(parent.HasChild(child));
-    }
-    EXPECT_TRUE(parent.GetChildren().empty());
-
-    const DSP::Processing* address = nullptr;
-    {
-        FakeProcessing loose;
-        ASSERT_TRUE(loose.Configure(FakeConfig{}));
-        address = &loose;
-        ASSERT_TRUE(InTopLevel(loose));
-    }
-    const auto& listed = TopLevelProcessing::GetInstance().GetChildren();
-    EXPECT_EQ(std::find(listed.begin(), listed.end(), address), listed.end());
-}
-
-TEST(ProcessingTree, CompositeDestroyedFirstLeavesChildrenWithoutParent) {
-    FakeProcessing child;
-    {
-        FakeComposite parent;
-        child.SetParent(&parent);
-    }
-    EXPECT_EQ(child.GetParent(), nullptr);
-}
-
-TEST(ProcessingTree, InsertingTheSameChildTwiceKeepsOneEntry) {
-    FakeComposite parent;
-    FakeProcessing child;
-    parent.Insert(child);
-    parent.Insert(child);
-    EXPECT_EQ(parent.GetChildren().size(), 1u);
-    EXPECT_EQ(child.GetParent(), &parent);
-
-    parent.Remove(child);
-    EXPECT_TRUE(parent.GetChildren().empty());
-    EXPECT_EQ(child.GetParent(), nullptr);
-    parent.Remove(child); // absent: nothing happens
-    EXPECT_TRUE(parent.GetChildren().empty());
-}
-
-TEST(ProcessingTree, SetParentMovesChildBetweenComposites) {
+// A child is listed once under its one parent, and neither side of the link may keep a
+// dangling pointer.
+TEST(ProcessingTree, ChildrenMoveBetweenParentsAndLeaveNoPointerBehind) {
     FakeComposite first, second;
     FakeProcessing child;
-    child.SetParent(&first);
+    first.Insert(child);
+    first.Insert(child);
+    EXPECT_EQ(first.GetChildren().size(), 1u);
     child.SetParent(&second);
     EXPECT_TRUE(first.GetChildren().empty());
     EXPECT_EQ(second.GetChildren(), (std::vector<DSP::Processing*>{&child}));
-    EXPECT_EQ(child.GetParent(), &second);
-
+    const DSP::Processing* configured = nullptr;
+    {
+        FakeComposite shortLived;
+        FakeProcessing underFirst, loose;
+        underFirst.SetParent(&first);
+        ASSERT_TRUE(loose.Configure(FakeConfig{}));
+        configured = &loose;
+        ASSERT_TRUE(InTopLevel(configured));
+        child.SetParent(&shortLived);
+    }
+    EXPECT_TRUE(first.GetChildren().empty());
+    EXPECT_TRUE(second.GetChildren().empty());
+    EXPECT_FALSE(InTopLevel(configured));
+    EXPECT_EQ(child.GetParent(), nullptr);
     child.SetParent(nullptr);
     EXPECT_EQ(child.GetParent(), &TopLevelProcessing::GetInstance());
-    EXPECT_TRUE(second.GetChildren().empty());
-    EXPECT_TRUE(InTopLevel(child));
 }
 
-TEST(ProcessingTree, SetParentToNonCompositeFailsAndKeepsParent) {
+TEST(ProcessingTree, RefusedParentsLeaveTheTreeUnchanged) {
     QuietAssertions quiet;
-    FakeComposite parent;
+    FakeComposite parent, inner;
     FakeProcessing child, plain;
     child.SetParent(&parent);
     EXPECT_DSP_ASSERT(child.SetParent(&plain), "Setting a non ProcessingComposite as Parent");
     EXPECT_EQ(child.GetParent(), &parent);
-    EXPECT_TRUE(parent.HasChild(child));
-}
-
-TEST(ProcessingTree, CompositeCannotBecomeItsOwnDescendant) {
-    QuietAssertions quiet;
-    FakeComposite outer, inner;
-    inner.SetParent(&outer);
-    const char* message = "ProcessingComposite::Insert - a Processing can't be inserted into "
-                          "itself or into one of its descendants";
-    EXPECT_DSP_ASSERT(outer.SetParent(&inner), message);
-    EXPECT_DSP_ASSERT(outer.Insert(outer), message);
-    EXPECT_EQ(outer.GetParent(), nullptr);
+    inner.SetParent(&parent);
+    EXPECT_DSP_ASSERT(parent.SetParent(&inner), kIntoItself);
+    EXPECT_DSP_ASSERT(parent.Insert(parent), kIntoItself);
+    EXPECT_EQ(parent.GetParent(), nullptr);
+    EXPECT_EQ(parent.GetChildren(), (std::vector<DSP::Processing*>{&child, &inner}));
     EXPECT_TRUE(inner.GetChildren().empty());
 }
 
-TEST(ProcessingComposite, StartsAndStopsChildrenInInsertionOrder) {
+TEST(ProcessingComposite, StartsChildrenInOrderAndStopsTheStartedOnesWhenOneFails) {
     Journal journal;
     FakeComposite parent("parent", &journal);
     FakeProcessing a("a", &journal), b("b", &journal);
@@ -211,41 +119,27 @@ TEST(ProcessingComposite, StartsAndStopsChildrenInInsertionOrder) {
     parent.Insert(a);
     parent.Start();
     parent.Stop();
-    EXPECT_EQ(journal,
-              (Journal{"start parent", "start b", "start a", "stop parent", "stop b", "stop a"}));
-}
-
-TEST(ProcessingComposite, ChildStartFailureStopsEarlierChildrenAndIsReported) {
-    Journal journal;
-    FakeComposite parent("parent", &journal);
-    FakeProcessing a("a", &journal), c("c", &journal);
-    NamelessProcessing b("b", &journal);
+    NamelessProcessing failing("x", &journal);
+    parent.Insert(failing);
     parent.Insert(a);
-    parent.Insert(b);
-    parent.Insert(c);
     ASSERT_TRUE(parent.Configure(FakeConfig{}));
     EXPECT_NO_THROW(parent.Start());
-    EXPECT_EQ(journal, (Journal{"start parent", "start a", "stop a"}));
+    EXPECT_EQ(journal,
+              (Journal{"start parent", "start b", "start a", "stop parent", "stop b", "stop a",
+                       "start parent", "start b", "start a", "stop b", "stop a"}));
     EXPECT_EQ(parent.GetStatus(),
               "Ready to be startedStart(): Object failed to start properly.\nno name");
 }
 
-TEST(TopLevelProcessing, IsOneParentlessInstanceThatRefusesConfiguration) {
+TEST(TopLevelProcessing, RefusesConfigurationDoAndAParent) {
     TopLevelProcessing& top = TopLevelProcessing::GetInstance();
-    EXPECT_EQ(&top, &TopLevelProcessing::GetInstance());
-    EXPECT_STREQ(top.GetDSPClassName(), "TopLevelProcessing");
-    EXPECT_EQ(top.GetParent(), nullptr);
-
     QuietAssertions quiet;
     EXPECT_FALSE(top.Configure(FakeConfig{}));
     EXPECT_EQ(top.GetStatus(), "Exception thrown during ConcreteConfigure:\n"
                                "Singleton TopLevelProcessing can't be configured\n"
                                "Configuration failed.");
-    // Configuring it must not make it its own child.
-    EXPECT_FALSE(top.HasChild(top));
+    EXPECT_FALSE(top.HasChild(top)); // configuring it must not make it its own child
     EXPECT_DSP_ASSERT(top.Do(), "TopLevelProcessing::Do(): Not implemented\n");
-    EXPECT_DSP_ASSERT(top.SetParent(nullptr), "ProcessingComposite::Insert - a Processing "
-                                              "can't be inserted into itself or into one of "
-                                              "its descendants");
-    EXPECT_STREQ(top.GetConfig().GetDSPClassName(), "TopLevelProcessingConfig");
+    EXPECT_DSP_ASSERT(top.SetParent(nullptr), kIntoItself);
+    EXPECT_EQ(top.GetParent(), nullptr);
 }

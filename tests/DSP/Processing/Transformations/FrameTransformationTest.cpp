@@ -6,8 +6,6 @@
 
 namespace {
 
-using DSP::FrameTransformationConfig;
-
 // A harmonic effect with one control whose initial value is 2.
 class Amplify : public DSP::HLNTransformation {
 public:
@@ -24,32 +22,25 @@ public:
 
 TEST(FrameTransformationTest, StartingTwiceLeavesEveryControlAtItsInitialValue) {
     Amplify effect;
-    effect.mAmount = 5.f;
-    effect.mGain.DoControl(7.f);
-    effect.Start();
-    effect.mGain.DoControl(9.f);
-    effect.mAmount = 3.f;
-    effect.Start();
-    EXPECT_EQ(effect.mGain.GetLastValue(), 2.f);
-    EXPECT_EQ(effect.mAmount.load(), 0.f);
-}
-
-TEST(FrameTransformationTest, HarmonicEffectsAreBuiltConfigured) {
-    Amplify effect;
-    EXPECT_TRUE(effect.IsConfigured());
-    EXPECT_EQ(effect.GetStatus(), "Ready to be started");
-    EXPECT_FALSE(effect.Reset());
+    EXPECT_EQ(effect.GetStatus(), "Ready to be started"); // built configured
+    for (int start = 0; start < 2; ++start) {
+        effect.mAmount = 5.f;
+        effect.mGain.DoControl(7.f);
+        effect.Start();
+        EXPECT_EQ(effect.mGain.GetLastValue(), 2.f);
+        EXPECT_EQ(effect.mAmount.load(), 0.f);
+    }
 }
 
 // The bases keep no configuration: whatever the engine passes, an effect that does not store
 // it reports InPlace false and an empty curve.
 TEST(FrameTransformationTest, BaseConfigurationIsKeptNowhere) {
     Amplify effect;
-    FrameTransformationConfig config;
+    DSP::FrameTransformationConfig config;
     config.SetInPlace(true);
     config.GetAmountCurve().Insert(-12.f, 1.f);
     ASSERT_TRUE(effect.Configure(config));
-    const auto& kept = dynamic_cast<const FrameTransformationConfig&>(effect.GetConfig());
+    const auto& kept = dynamic_cast<const DSP::FrameTransformationConfig&>(effect.GetConfig());
     EXPECT_FALSE(kept.GetInPlace());
     EXPECT_EQ(kept.GetAmountCurve().Size(), 0);
 }
