@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -18,6 +19,8 @@
 using orvane::AnyValue;
 
 namespace {
+
+using Changes = std::vector<std::pair<unsigned int, const orvane::Parameter*>>;
 
 // Writes a constant 1 to every output sample of the current configuration.
 class ConstantEngine : public orvane::Audio {
@@ -41,20 +44,15 @@ public:
     void setParameter(unsigned int index, const orvane::Parameter& parameter) override {
         changes.push_back({index, &parameter});
     }
+    // Whether another thread can take the engine lock right now (it releases it at once).
     bool lockIsFreeForOthers() {
-        return std::async(std::launch::async,
-                          [this] {
-                              const bool taken = m_lock.tryEnter();
-                              if (taken)
-                                  m_lock.exit();
-                              return taken;
-                          })
-            .get();
+        auto probe = [this] { return m_lock.tryEnter() && (m_lock.exit(), true); };
+        return std::async(std::launch::async, probe).get();
     }
 
     std::atomic<int> blocksProcessed{0};
     std::function<void()> onProcess;
-    std::vector<std::pair<unsigned int, const orvane::Parameter*>> changes;
+    Changes changes;
 };
 
 // Two output channels prefilled with NaN, so that every sample the base writes shows.
@@ -78,146 +76,76 @@ struct EngineBase : ::testing::Test {
         engine.Process(block.pointers, block.pointers,
                        static_cast<unsigned int>(block.left.size()));
     }
-    // One silenced block, then resume.
-    void silenceOneBlock(unsigned int frames = 64) {
-        engine.suspend(true);
-        Block silenced(frames);
-        process(silenced);
-        engine.suspend(false);
-    }
 };
-
-// The ramp as defined: gain starts at 0 and grows by 1/L in single precision per sample.
-std::vector<float> ramp(unsigned int length) {
-    std::vector<float> gains(length);
-    const float step = 1.0f / static_cast<float>(length);
-    float gain = 0.0f;
-    for (float& g : gains) {
-        g = gain;
-        gain += step;
-    }
-    return gains;
-}
 
 } // namespace
 
-TEST_F(EngineBase, SuspendedBlocksAreSilentOnEveryOutputAndSkipTheEngine) {
+TEST_F(EngineBase, SuspendedBlocksAreSilentOnTheConfigurationsOutputsAndSkipTheEngine) {
     engine.suspend(true);
-    EXPECT_TRUE(engine.isSuspended());
     Block block(100);
     process(block);
     EXPECT_EQ(engine.blocksProcessed, 0);
-    for (unsigned int i = 0; i < 100; ++i) {
-        ASSERT_EQ(block.left[i], 0.0f) << i;
-        ASSERT_EQ(block.right[i], 0.0f) << i;
-    }
-}
-
-TEST_F(EngineBase, MonoConfigurationLeavesTheSecondChannelAlone) {
+    EXPECT_EQ(block.left, std::vector<float>(100, 0.0f));
+    EXPECT_EQ(block.right, std::vector<float>(100, 0.0f));
+    // Mono: the second channel pointer may be null and is not touched.
     ASSERT_TRUE(engine.setChannelConfiguration(1, 1));
-    engine.suspend(true);
-    Block block(16);
-    block.pointers[1] = nullptr;
-    process(block);
-    EXPECT_EQ(block.left[15], 0.0f);
-    EXPECT_TRUE(std::isnan(block.right[0]));
+    Block mono(16);
+    mono.pointers[1] = nullptr;
+    process(mono);
+    EXPECT_EQ(mono.left[15], 0.0f);
+    EXPECT_TRUE(std::isnan(mono.right[0]));
 }
 
-TEST_F(EngineBase, ResumeAfterSilencedBlockRampsFromZeroOverSixMilliseconds) {
-    const struct {
-        unsigned int rate, rampFrames;
-    } rates[] = {{22050, 132}, {44100, 264}, {48000, 288}, {96000, 576}};
-    for (const auto& r : rates) {
-        ASSERT_TRUE(engine.setSamplingRate(r.rate));
-        silenceOneBlock();
-        Block block(1024);
+TEST_F(EngineBase, ResumeAfterSilencedBlockRampsFromZeroOverSixMillisecondsAtMost) {
+    for (const auto& [rate, frames, rampFrames] : {std::array<unsigned int, 3>{22050, 1024, 132},
+                                                   {44100, 1024, 264},
+                                                   {48000, 1024, 288},
+                                                   {96000, 1024, 576},
+                                                   {44100, 128, 128}}) {
+        ASSERT_TRUE(engine.setSamplingRate(rate));
+        engine.suspend(true);
+        Block silenced(64), empty(0), block(frames), next(frames);
+        process(silenced);
+        engine.suspend(false);
+        process(empty); // an empty block does not use up the fade-in
         process(block);
-        const std::vector<float> gains = ramp(r.rampFrames);
-        EXPECT_EQ(block.left[0], 0.0f);
-        EXPECT_EQ(block.left[1], 1.0f / static_cast<float>(r.rampFrames));
-        for (unsigned int i = 0; i < 1024; ++i) {
-            const float expected = i < r.rampFrames ? gains[i] : 1.0f;
-            ASSERT_EQ(block.left[i], expected) << r.rate << " Hz, sample " << i;
-            ASSERT_EQ(block.right[i], expected) << r.rate << " Hz, sample " << i;
+        process(next);
+        // The ramp as defined: gain starts at exactly 0 and grows by 1/L in single precision.
+        const float step = 1.0f / static_cast<float>(rampFrames);
+        float gain = 0.0f;
+        for (unsigned int i = 0; i < frames; ++i, gain += step) {
+            const float expected = i < rampFrames ? gain : 1.0f;
+            ASSERT_EQ(block.left[i], expected) << rate << " Hz, sample " << i;
+            ASSERT_EQ(block.right[i], expected) << rate << " Hz, sample " << i;
+            ASSERT_EQ(next.left[i], 1.0f) << rate << " Hz, next block, sample " << i;
         }
         // One step short of 1; the float sum of L steps carries up to L/2 ulp of error.
-        EXPECT_NEAR(block.left[r.rampFrames - 1], 1.0f - 1.0f / r.rampFrames, 1e-5f);
-
-        Block next(1024);
-        process(next);
-        for (unsigned int i = 0; i < 1024; ++i)
-            ASSERT_EQ(next.left[i], 1.0f) << r.rate << " Hz, next block, sample " << i;
+        EXPECT_NEAR(block.left[rampFrames - 1], 1.0f - step, 1e-5f);
     }
-}
-
-TEST_F(EngineBase, ShortBlockCarriesTheWholeRamp) {
-    silenceOneBlock();
-    Block first(128), second(128);
-    process(first);
-    process(second);
-    const std::vector<float> gains = ramp(128);
-    for (unsigned int i = 0; i < 128; ++i) {
-        ASSERT_EQ(first.left[i], gains[i]) << i;
-        ASSERT_EQ(second.left[i], 1.0f) << i;
-    }
-}
-
-TEST_F(EngineBase, SuspendAndResumeWithoutABlockBetweenGiveNoRamp) {
+    // A suspend and resume with no block in between give no ramp.
     engine.suspend(true);
     engine.suspend(false);
     Block block(300);
     process(block);
     EXPECT_EQ(block.left[0], 1.0f);
-    EXPECT_EQ(block.right[0], 1.0f);
-}
-
-TEST_F(EngineBase, EmptyBlockDoesNotUseUpTheFadeIn) {
-    silenceOneBlock();
-    Block empty(0), block(300);
-    process(empty);
-    process(block);
-    EXPECT_EQ(block.left[0], 0.0f);
-    EXPECT_EQ(block.left[264], 1.0f);
 }
 
 TEST_F(EngineBase, RefusedFormatsKeepThePreviousOne) {
     EXPECT_FALSE(engine.setSamplingRate(32000));
     EXPECT_EQ(engine.getSamplingRate(), 44100u);
-    EXPECT_TRUE(engine.setSamplingRate(48000));
-    EXPECT_EQ(engine.getSamplingRate(), 48000u);
-
     ASSERT_TRUE(engine.setChannelConfiguration(1, 1));
-    EXPECT_EQ(engine.getCurrentConfiguration(), 0u);
     EXPECT_FALSE(engine.setChannelConfiguration(1, 2));
     EXPECT_EQ(engine.getCurrentConfiguration(), 0u);
     EXPECT_TRUE(engine.setChannelConfiguration(2, 2));
     EXPECT_EQ(engine.getCurrentConfiguration(), 1u);
-
-    engine.setMaxBufferSize(512);
-    EXPECT_EQ(engine.getMaxBufferSize(), 512u);
     EXPECT_EQ(engine.getLatency(), 0.0);
 }
 
 TEST_F(EngineBase, RegistersWithTheDocumentAndAppliesOthersChanges) {
-    ASSERT_EQ(document.getInterfaces().size(), 1u);
-    EXPECT_EQ(document.getInterfaces()[0], &engine);
-
+    EXPECT_EQ(document.getInterfaces(), (std::vector<orvane::Interface*>{&engine}));
     document.updateParameter(0, AnyValue(0.5f), nullptr);
     document.updateParameter(1, AnyValue(300), &engine);
-    ASSERT_EQ(engine.changes.size(), 1u);
-    EXPECT_EQ(engine.changes[0].first, 0u);
-    EXPECT_EQ(engine.changes[0].second, document.getParameter(0));
-}
-
-TEST_F(EngineBase, CommandsApplyTheirUpdateWhenExecuted) {
-    orvane::Audio::SimpleCommandFactory factory;
-    std::unique_ptr<orvane::Command> command(
-        factory.getCommand(2, *document.getParameter(2), &engine));
-    EXPECT_TRUE(engine.changes.empty());
-    command->Execute();
-    ASSERT_EQ(engine.changes.size(), 1u);
-    EXPECT_EQ(engine.changes[0].first, 2u);
-    EXPECT_EQ(engine.changes[0].second, document.getParameter(2));
+    EXPECT_EQ(engine.changes, (Changes{{0u, document.getParameter(0)}}));
 }
 
 TEST_F(EngineBase, ProcessHoldsTheLockForTheWholeBlock) {
@@ -232,7 +160,6 @@ TEST_F(EngineBase, ProcessHoldsTheLockForTheWholeBlock) {
 TEST_F(EngineBase, ProcessDoesNotAllocate) {
     SKIP_WITHOUT_ALLOCATION_COUNTER();
     Block block(512);
-    process(block); // nothing is allocated lazily either, but warm up all the same
     AllocationCounter heap;
     for (int i = 0; i < 4; ++i) {
         engine.suspend(true);
@@ -245,19 +172,8 @@ TEST_F(EngineBase, ProcessDoesNotAllocate) {
 }
 
 // A processed block holds 1 from the end of its ramp on, and the ramp rises from 0; a silenced
-// block is 0 throughout.
-bool isWhole(const Block& block) {
-    const std::vector<float>& s = block.left;
-    if (s.front() == 0.0f && s.back() == 0.0f)
-        return std::all_of(s.begin(), s.end(), [](float x) { return x == 0.0f; });
-    for (std::size_t i = 1; i < s.size(); ++i)
-        if (!(s[i] >= s[i - 1] && s[i] <= 1.0f))
-            return false;
-    return s.front() == 0.0f || s.front() == 1.0f;
-}
-
-// Run under ThreadSanitizer, this also shows that suspension and format changes from the main
-// thread do not race the render thread.
+// block is 0 throughout. Run under ThreadSanitizer, this also shows that suspension and format
+// changes from the main thread do not race the render thread.
 TEST_F(EngineBase, BlocksAreWholeWhileAnotherThreadSuspendsAndResumes) {
     std::atomic<bool> done{false};
     int broken = 0;
@@ -265,7 +181,10 @@ TEST_F(EngineBase, BlocksAreWholeWhileAnotherThreadSuspendsAndResumes) {
         Block block(256);
         for (int n = 0; n < 3000; ++n) {
             process(block);
-            broken += isWhole(block) ? 0 : 1;
+            const std::vector<float>& s = block.left;
+            const bool whole = std::is_sorted(s.begin(), s.end()) && s.back() <= 1.0f &&
+                               (s.front() == 0.0f || s.front() == 1.0f);
+            broken += whole ? 0 : 1;
         }
         done = true;
     });

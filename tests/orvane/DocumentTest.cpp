@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 using orvane::AnyValue;
@@ -60,30 +59,20 @@ struct ThreeObservers : ::testing::Test {
 
 } // namespace
 
-TEST_F(ThreeObservers, ChangeReachesEveryObserverButTheSource) {
-    document.updateParameter(0, AnyValue(0.5f), &editor);
-    EXPECT_EQ(log, (Log{"1:changed 0=0.50", "2:changed 0=0.50"}));
-    EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(0.5f));
-
-    log.clear();
-    document.updateParameter(1, AnyValue(300), &bridge);
-    EXPECT_EQ(log, (Log{"0:changed 1=300", "1:changed 1=300"}));
-}
-
-TEST_F(ThreeObservers, SourceUnknownToTheDocumentLeavesNobodyOut) {
+TEST_F(ThreeObservers, ChangeReachesEveryObserverWhoseIdIsNotTheSources) {
     Log other;
     TestDocument elsewhere;
     LoggingGui stranger(7, &elsewhere, other);
-    document.updateParameter(0, AnyValue(0.25f), &stranger);
-    document.updateParameter(0, AnyValue(0.75f), nullptr);
-    EXPECT_EQ(log, (Log{"0:changed 0=0.25", "1:changed 0=0.25", "2:changed 0=0.25",
-                        "0:changed 0=0.75", "1:changed 0=0.75", "2:changed 0=0.75"}));
-}
-
-TEST_F(ThreeObservers, ObserversSharingAnIdAreAllSkippedWhenOneIsTheSource) {
     LoggingGui secondEngine(1, &document, log);
-    document.updateParameter(2, AnyValue(true), &engine);
-    EXPECT_EQ(log, (Log{"0:changed 2=1", "2:changed 2=1"}));
+    document.updateParameter(0, AnyValue(0.5f), &editor);
+    document.updateParameter(1, AnyValue(300), &engine); // both observers with id 1 are skipped
+    document.updateParameter(2, AnyValue(true), &stranger);
+    document.updateParameter(0, AnyValue(0.75f), nullptr);
+    EXPECT_EQ(log, (Log{"1:changed 0=0.50", "2:changed 0=0.50", "1:changed 0=0.50",
+                        "0:changed 1=300", "2:changed 1=300", "0:changed 2=1", "1:changed 2=1",
+                        "2:changed 2=1", "1:changed 2=1", "0:changed 0=0.75", "1:changed 0=0.75",
+                        "2:changed 0=0.75", "1:changed 0=0.75"}));
+    EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(0.75f));
 }
 
 TEST_F(ThreeObservers, BroadcastTellsEveryoneTheStoredValue) {
@@ -93,58 +82,38 @@ TEST_F(ThreeObservers, BroadcastTellsEveryoneTheStoredValue) {
     EXPECT_EQ(log, (Log{"0:changed 0=1.50", "1:changed 0=1.50", "2:changed 0=1.50"}));
 }
 
-TEST_F(ThreeObservers, ProgramChangeSuspendsAllThenSwitchesAllThenResumesAll) {
-    document.activateProgram(1);
-    EXPECT_EQ(log, (Log{"0:suspend 1", "1:suspend 1", "2:suspend 1", "0:preset", "1:preset",
-                        "2:preset", "0:suspend 0", "1:suspend 0", "2:suspend 0"}));
-}
-
 TEST_F(ThreeObservers, RemovedObserversAreNoLongerTold) {
     document.addInterface(&engine);
     document.removeInterface(&engine);
-    Log other;
-    TestDocument elsewhere;
-    LoggingGui stranger(7, &elsewhere, other);
-    document.removeInterface(&stranger);
+    document.removeInterface(nullptr); // not registered: nothing happens
     document.updateParameter(0, AnyValue(0.5f), nullptr);
     EXPECT_EQ(log, (Log{"0:changed 0=0.50", "2:changed 0=0.50"}));
-    EXPECT_EQ(document.getInterfaces().size(), 2u);
-}
-
-TEST(DocumentDeathTest, IndexOutsideTheTableIsFatal) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    TestDocument document;
-    EXPECT_DEATH(document.updateParameter(4, AnyValue(1), nullptr),
-                 fatalAssertion("index < m_parameters.size()"));
-    EXPECT_DEATH(document.getParameter(99), fatalAssertion("index < m_parameters.size()"));
 }
 
 TEST(Preset, KeepsTheFirstValueForAnIndexAndActivatesSilently) {
     Log log;
     TestDocument document;
     LoggingGui observer(0, &document, log);
-    auto* preset = new TestPreset(4, "Delay Spectral Bands");
-    document.addPreset(preset);
-    preset->AddParameter(1, AnyValue(500));
-    preset->AddParameter(0, AnyValue(0.25f));
-    preset->AddParameter(1, AnyValue(900));
-    EXPECT_EQ(preset->getValues().size(), 2u);
-    EXPECT_EQ(preset->getValues().begin()->first, 0u);
-
-    preset->Activate(document);
+    TestPreset preset(4, "Delay Spectral Bands");
+    preset.AddParameter(1, AnyValue(500));
+    preset.AddParameter(0, AnyValue(0.25f));
+    preset.AddParameter(1, AnyValue(900));
+    preset.Activate(document);
     EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(0.25f));
     EXPECT_EQ(document.getParameter(1)->getValue(), AnyValue(500));
     EXPECT_TRUE(log.empty());
-
-    EXPECT_EQ(document.getPresetCount(), 1u);
-    EXPECT_EQ(document.getPreset(0)->getName(), "Delay Spectral Bands");
-    EXPECT_EQ(document.getPreset(0)->getId(), 4u);
 }
 
-TEST(PresetDeathTest, NegativeIndexIsFatal) {
+TEST(DocumentDeathTest, IndicesOutsideTheTablesAndAutomationWithoutHostSupportAreFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TestDocument document;
+    EXPECT_DEATH(document.updateParameter(4, AnyValue(1), nullptr),
+                 fatalAssertion("index < m_parameters.size()"));
+    EXPECT_DEATH(document.getParameter(99), fatalAssertion("index < m_parameters.size()"));
     TestPreset preset(0, "A");
     EXPECT_DEATH(preset.AddParameter(-1, AnyValue(1)), fatalAssertion("index >= 0"));
+    RecordingHost host(false);
+    EXPECT_DEATH(host.sendAutomationToDaw(0, 0.5f), fatalAssertion("m_supportsAutomation"));
 }
 
 struct AutomationBridge : ::testing::Test {
@@ -155,25 +124,19 @@ struct AutomationBridge : ::testing::Test {
     LoggingAutomation bridge{&document, &host};
 };
 
-TEST_F(AutomationBridge, HostValueIsConvertedIntoTheDocumentAndNotEchoed) {
+TEST_F(AutomationBridge, HostValuesAreConvertedIntoTheDocumentAndOthersChangesSentBack) {
     bridge.handleAutomationFromDaw(1, 0.5f);
     EXPECT_EQ(document.getParameter(1)->getValue(), AnyValue(5010));
     EXPECT_EQ(log, (Log{"0:changed 1=5010"}));
-    EXPECT_TRUE(host.sent.empty());
-}
-
-TEST_F(AutomationBridge, OtherObserversChangesReachTheHostNormalised) {
+    EXPECT_TRUE(host.sent.empty()); // not echoed to its source
     document.updateParameter(0, AnyValue(0.5f), &editor);
     document.updateParameter(3, AnyValue(0.5f), &editor); // not automatable
-    ASSERT_EQ(host.sent.size(), 1u);
-    EXPECT_EQ(host.sent[0].first, 0u);
-    EXPECT_EQ(host.sent[0].second, 0.25f);
+    EXPECT_EQ(host.sent, (std::vector<std::pair<unsigned int, float>>{{0u, 0.25f}}));
 }
 
 TEST_F(AutomationBridge, IgnoresWhatItMayNotApply) {
     bridge.suspend(true);
     bridge.handleAutomationFromDaw(0, 0.9f);
-    EXPECT_TRUE(bridge.isSuspended());
     bridge.suspend(false);
     bridge.handleAutomationFromDaw(3, 0.9f);  // not automatable
     bridge.handleAutomationFromDaw(17, 0.9f); // no such parameter
@@ -182,9 +145,6 @@ TEST_F(AutomationBridge, IgnoresWhatItMayNotApply) {
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(1.0f));
     EXPECT_EQ(document.getParameter(3)->getValue(), AnyValue(0.5f));
-
-    bridge.handleAutomationFromDaw(0, 0.9f);
-    EXPECT_EQ(document.getParameter(0)->getValue(), AnyValue(1.8f));
 }
 
 TEST(Host, DeletesTheBridgeBeforeTheDocument) {
@@ -193,16 +153,6 @@ TEST(Host, DeletesTheBridgeBeforeTheDocument) {
         RecordingHost host(true);
         auto* document = new TestDocument(&log);
         host.own(document, new LoggingAutomation(document, &host, &log));
-        EXPECT_EQ(host.getDocument(), document);
     }
     EXPECT_EQ(log, (Log{"automation deleted", "document deleted"}));
-}
-
-TEST(HostDeathTest, AutomationWithoutHostSupportIsFatal) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    RecordingHost host(false);
-    EXPECT_DEATH(host.sendAutomationToDaw(0, 0.5f), fatalAssertion("m_supportsAutomation"));
-    RecordingHost supporting(true);
-    supporting.sendAutomationToDaw(0, 0.5f);
-    EXPECT_EQ(supporting.sent.size(), 1u);
 }
