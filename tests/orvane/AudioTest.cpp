@@ -12,7 +12,6 @@
 #include <functional>
 #include <future>
 #include <limits>
-#include <memory>
 #include <thread>
 #include <vector>
 

@@ -2,6 +2,7 @@
 #include "DSP/Processing/Analysis/CircularShift.hpp"
 #include "DSP/Processing/Analysis/FFT_ooura.hpp"
 #include "DSP/Processing/Analysis/WindowGenerator.hpp"
+#include "DSP/Processing/SignalTestData.hpp"
 #include "DSP/Processing/Synthesis/IFFT_ooura.hpp"
 #include "support/AllocationCounter.hpp"
 
@@ -21,22 +22,12 @@ TEST(FramePreparationAllocationTest, OneHopAllocatesNothing) {
     shiftConfig.SetAmount(-512.0f);
     DSP::CircularShift shift(shiftConfig);
     DSP::AudioMultiplier multiplier;
-    DSP::FFTConfig fftConfig;
-    fftConfig.SetAudioSize(1024);
-    DSP::FFT_ooura fft(fftConfig);
-    DSP::IFFTConfig ifftConfig;
-    ifftConfig.SetAudioSize(1024);
-    DSP::IFFT_ooura ifft(ifftConfig);
-
-    DSP::Audio windowSamples, frame, out;
-    windowSamples.SetSize(1025);
-    frame.SetSize(1024);
-    out.SetSize(1024);
+    DSP::FFT_ooura fft(SizeConfig<DSP::FFTConfig>(1024));
+    DSP::IFFT_ooura ifft(SizeConfig<DSP::IFFTConfig>(1024));
+    DSP::Audio windowSamples = NaNAudio(1025), frame = AudioOf(RandomSamples(1024, 1)),
+               out = NaNAudio(1024);
     DSP::Spectrum spectrum;
     spectrum.SetSize(513);
-    for (int j = 0; j < 1024; ++j)
-        frame.GetBuffer()[j] = float(j % 17) - 8.0f;
-
     AllocationCounter counter;
     window.Do(windowSamples);
     windowSamples.GetBuffer().SetSize(1024);
