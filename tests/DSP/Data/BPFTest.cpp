@@ -89,14 +89,11 @@ TEST_F(BPFTest, LookupsInterpolateClampAndDoNotDependOnTheirOrder) {
     std::vector<float> probes;
     for (int i = 0; i <= 1000; ++i)
         probes.push_back(-10.0f + (x + 20.0f) * static_cast<float>(i) / 1000.0f);
-    for (int pass = 0; pass < 3; ++pass) { // forward, backward, shuffled
-        for (float p : probes)
-            ASSERT_EQ(bpf.GetValue(p), BPF(bpf).GetValue(p)) << "pass " << pass << " at " << p;
-        if (pass == 0)
-            std::reverse(probes.begin(), probes.end());
-        else
-            std::shuffle(probes.begin(), probes.end(), rng);
-    }
+    std::shuffle(probes.begin() + 500, probes.end(), rng); // forward, then jumping around
+    for (float p : probes)
+        ASSERT_EQ(bpf.GetValue(p), BPF(bpf).GetValue(p)) << p;
+    for (auto p = probes.rbegin(); p != probes.rend(); ++p) // backward
+        ASSERT_EQ(bpf.GetValue(*p), BPF(bpf).GetValue(*p)) << *p;
 }
 
 TEST_F(BPFTest, InsertKeepsThePointsSortedAndReplacesEqualAbscissae) {
@@ -197,16 +194,8 @@ TEST_F(BPFTest, SplinesMatchHandComputedCurvesAndHonourTheirEndSlopes) {
     bpf.UpdateSplineTable();
     EXPECT_EQ(bpf.GetValue(0.5f), 0.6875f);
     EXPECT_EQ(bpf.GetValue(1.5f), 0.6875f);
-    // Zero slopes at both ends: on [0, 1] the curve is 3x^2 - 2x^3. Tolerance: the sweep
-    // divides by 1.75 and 0.857, a few single-precision roundings of values below 10.
-    bpf.SetLeftDerivative(0.0f);
-    bpf.SetRightDerivative(0.0f);
-    BPF copy(bpf);
-    copy.UpdateSplineTable(); // built with the copied end conditions
-    EXPECT_NEAR(copy.GetValue(0.25f), 0.15625f, 1e-6);
-    EXPECT_NEAR(copy.GetValue(1.75f), 0.15625f, 1e-6);
+    bpf.SetLeftDerivative(1.0f); // set and unset again: the free ends come back
     bpf.UnsetLeftDerivative();
-    bpf.UnsetRightDerivative();
     bpf.UpdateSplineTable();
     EXPECT_EQ(bpf.GetValue(0.5f), 0.6875f);
 
@@ -217,12 +206,13 @@ TEST_F(BPFTest, SplinesMatchHandComputedCurvesAndHonourTheirEndSlopes) {
         cubic.Insert(x, static_cast<float>(f(x)));
     cubic.SetLeftDerivative(0.5f);   // f'(0)
     cubic.SetRightDerivative(15.5f); // f'(3)
-    cubic.UpdateSplineTable();
+    BPF copy(cubic);
+    copy.UpdateSplineTable(); // built with the copied end slopes
     for (int i = 0; i <= 300; ++i) {
         const float x = 0.01f * static_cast<float>(i);
         // Single-precision sweep and evaluation on values of order one (an ulp is 1.2e-7):
         // measured 9.7e-7; 5e-6 leaves room for a few more roundings, not for a wrong table.
-        ASSERT_NEAR(cubic.GetValue(x), f(x), 5e-6) << x;
+        ASSERT_NEAR(copy.GetValue(x), f(x), 5e-6) << x;
     }
 }
 

@@ -13,30 +13,9 @@
 #include <string>
 
 #include "DSP/Data/Fundamental.hpp"
-#include "DSP/Data/SpectralPeakArray.hpp"
 #include "DSP/Data/Spectrum.hpp"
 #include "DSP/Processing/Base/FakeProcessing.hpp"
 #include "support/QuietAssertions.hpp"
-
-// Every port and publisher operation must build for each token type the analysis and
-// synthesis networks stream.
-template class DSP::OutPort<float>;
-template class DSP::InPort<float>;
-template class DSP::OutPort<DSP::Spectrum>;
-template class DSP::InPort<DSP::Spectrum>;
-template class DSP::OutPort<DSP::SpectralPeakArray>;
-template class DSP::InPort<DSP::SpectralPeakArray>;
-template class DSP::OutPort<DSP::Fundamental>;
-template class DSP::InPort<DSP::Fundamental>;
-template class DSP::OutPort<DSP::Array<float>>;
-template class DSP::InPort<DSP::Array<float>>;
-template class DSP::OutPort<DSP::Array<DSP::ComplexTmpl<float>>>;
-template class DSP::InPort<DSP::Array<DSP::ComplexTmpl<float>>>;
-template class DSP::OutPortPublisher<float>;
-template class DSP::OutPortPublisher<DSP::Spectrum>;
-template class DSP::OutPortPublisher<DSP::SpectralPeakArray>;
-template class DSP::OutPortPublisher<DSP::Fundamental>;
-template class DSP::InPortPublisher<float>;
 
 using DSP::Audio;
 using DSP::InPort;
@@ -303,7 +282,7 @@ TEST_F(Port, AudioFramesReadBackWrittenBlocksThroughBorrowingViews) {
                       "InPort::GetData() - InPort is not connected to an OutPort");
 }
 
-TEST_F(Port, LastWrittenAudioIsThePreviousBlock) {
+TEST_F(Port, LastWrittenAudioIsThePreviousBlockAndPublishersForwardTheView) {
     DSP::AudioOutPort out;
     out.SetSize(4);
     out.SetHop(4);
@@ -320,9 +299,7 @@ TEST_F(Port, LastWrittenAudioIsThePreviousBlock) {
     EXPECT_EQ(tail.GetBuffer()[0], static_cast<float>(next - 3));
     EXPECT_DSP_ASSERT(out.GetLastWrittenAudio(5),
                       "AudioOutPort::GetLastWrittenAudio() - offset must lie within the window");
-}
 
-TEST_F(Port, AudioPublishersForwardTheSampleRateAndTheView) {
     DSP::AudioOutPortPublisher outPublisher;
     EXPECT_DSP_ASSERT(outPublisher.GetAudio(), "AudioOutPortPublisher - the published port is "
                                                "missing or is not an AudioOutPort");
