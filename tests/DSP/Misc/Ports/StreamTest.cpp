@@ -211,8 +211,6 @@ TEST(Stream, CenteringStartsReadersAroundTheWritersFirstToken) {
         w.Produce();
     }
     ASSERT_TRUE(large.CanConsume());
-    const Floats expected = {0, 0, 0, 0, 10, 11, 0, 1};
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(large[i], expected[i]) << i;
+    EXPECT_EQ(Floats(&large[0], &large[0] + 8), (Floats{0, 0, 0, 0, 10, 11, 0, 1}));
     EXPECT_EQ(small[2], 10);
 }
