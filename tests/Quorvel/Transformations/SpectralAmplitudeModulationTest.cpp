@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -17,34 +18,15 @@ constexpr int kHighBin = 300;
 // The oscillator's phase is accumulated in single precision once per frame: over 200 frames
 // it is at most 200 half-ulps of 2π (5e-5 rad) from the exact phase; times a depth ≤ 1.
 constexpr double kSweepTolerance = 1e-4;
-// A quarter turn per 256-sample hop at 44100 Hz.
-constexpr float kQuarterTurnPerHopHz = 44100.f / 1024.f;
-
 // The exact gain of frame j of a band oscillator that started at phase 0.
 double ExpectedGain(double rateHz, double depth, int frame) {
     return 1.0 + depth * std::sin(2.0 * M_PI * rateHz * frame * 256.0 / 44100.0);
 }
 
-class SpectralAmplitudeModulationTest : public ::testing::Test {
+class SpectralAmplitudeModulationTest : public EffectTest<DSP::SpectralAmplitudeModulation> {
 protected:
-    SpectralAmplitudeModulationTest() {
-        effect.Configure(DSP::FrameTransformationConfig());
-        effect.Start();
-    }
-
-    void Set(const char* control, float value) {
-        effect.GetInControls().Get(control).DoControl(value);
-    }
-
     // One frame of a flat spectrum of magnitude 1: the gains themselves.
-    const DSP::Array<float>& Frame() {
-        effect.Do(MakeSpectrum(kEngineBins, 1.f, 0.5f), out);
-        return out.GetMagBuffer();
-    }
-
-    ProcessValues process{44100.f, 256.f};
-    DSP::SpectralAmplitudeModulation effect;
-    DSP::Spectrum out = MakeSpectrum(kEngineBins);
+    std::vector<double> Frame() { return Factors(MakeSpectrum(kEngineBins, 1.f, 0.5f)); }
 };
 
 TEST_F(SpectralAmplitudeModulationTest, EachBandSwingsAtItsRateWithItsDepth) {
@@ -54,7 +36,7 @@ TEST_F(SpectralAmplitudeModulationTest, EachBandSwingsAtItsRateWithItsDepth) {
     };
     Band bands[] = {{kLowBin, 4, .25, 9, -9}, {kMidBin, 6, .25, 9, -9}, {kHighBin, 8, .2, 9, -9}};
     for (int frame = 0; frame < 200; ++frame) {
-        const DSP::Array<float>& gains = Frame();
+        const std::vector<double> gains = Frame();
         for (Band& band : bands) {
             EXPECT_NEAR(gains[band.bin], ExpectedGain(band.rateHz, band.depth, frame),
                         kSweepTolerance)
@@ -83,7 +65,7 @@ TEST_F(SpectralAmplitudeModulationTest, BoundariesCrossfadeAndEndsMirror) {
     Set("HfFreq", kQuarterTurnPerHopHz);
     Set("HfWidth", -0.5f);
     Frame();
-    const DSP::Array<float>& s = Frame();
+    const std::vector<double> s = Frame();
     const double a = 1.5, b = 1, c = 0.5;
     const int n = kEngineBins;
     // s[0] mirrors g[1], g[2] to the left; s[n − 1] mirrors g[n − 2], g[n − 3] to the right.
@@ -105,17 +87,14 @@ TEST_F(SpectralAmplitudeModulationTest, ZeroDepthsPassTheSpectrumUnchanged) {
     DSP::Spectrum in = MakeSpectrum(kEngineBins);
     Fill(
         in, [](int k) { return 0.1f + static_cast<float>(k); }, [](int) { return 1.f; });
-    for (int frame = 0; frame < 10; ++frame) {
-        effect.Do(in, out);
-        for (int k = 0; k < kEngineBins; ++k)
-            ASSERT_EQ(out.GetMagBuffer()[k], in.GetMagBuffer()[k]) << "bin " << k;
-    }
+    for (int frame = 0; frame < 10; ++frame)
+        EXPECT_EQ(Factors(in), std::vector<double>(kEngineBins, 1.0)) << frame;
 }
 
 TEST_F(SpectralAmplitudeModulationTest, OscillatorsRunOnThroughEmptyBandsAndRestarts) {
     Set("LowCutoff", 0.f);
     for (int frame = 0; frame < 7; ++frame) {
-        const DSP::Array<float>& gains = Frame();
+        const std::vector<double> gains = Frame();
         // The middle band reaches down to bin 0, mirrored smoothing and all.
         for (int k = 0; k <= 9; ++k)
             ASSERT_EQ(gains[k], gains[kMidBin]) << "frame " << frame << ", bin " << k;

@@ -12,14 +12,9 @@
 
 namespace {
 
-// The fast power of two behind the dB conversion is within 4.5e-6 relative of 10^(dB / 20)
-// over the −90 … 30 dB of the document (measured in 0.01 dB steps); the edge factors
-// add one single-precision rounding.
-constexpr double kDbRelativeTolerance = 1e-5;
-// A sweep of a quarter turn per 256-sample hop at 44100 Hz.
-constexpr float kQuarterTurnPerHopHz = 44100.f / 1024.f;
-const double kMinus50 = std::pow(10.0, -50.0 / 20.0);
+const double kMinus50 = Linear(-50);
 
+// The factors of the bins next to the band (outside) and on its edges (inside).
 double Outside(double g) {
     return 0.25 * g + 0.75;
 }
@@ -27,56 +22,37 @@ double Inside(double g) {
     return 0.75 * g + 0.25;
 }
 
-class NotchTest : public ::testing::Test {
+DSP::Spectrum Input() {
+    DSP::Spectrum in = MakeSpectrum(kEngineBins);
+    Fill(
+        in, [](int k) { return 2.f + 0.003f * static_cast<float>(k); },
+        [](int k) { return -0.02f * static_cast<float>(k); });
+    return in;
+}
+
+template <class Notch> class NotchTest : public EffectTest<Notch> {
 protected:
-    NotchTest() {
-        Fill(
-            in, [](int k) { return 2.f + 0.003f * static_cast<float>(k); },
-            [](int k) { return -0.02f * static_cast<float>(k); });
-        for (DSP::FrameTransformation* effect :
-             std::initializer_list<DSP::FrameTransformation*>{&notch, &swept}) {
-            effect->Configure(DSP::FrameTransformationConfig());
-            effect->Start();
-        }
-    }
-
-    static void Set(DSP::Processing& effect, const char* control, float value) {
-        effect.GetInControls().Get(control).DoControl(value);
-    }
-
-    // One frame: the factor each bin was scaled by.
-    std::vector<double> Factors(DSP::FrameTransformationTmpl<DSP::Spectrum>& effect) {
-        effect.Do(in, out);
-        std::vector<double> factors;
-        for (int k = 0; k < kEngineBins; ++k)
-            factors.push_back(static_cast<double>(out.GetMagBuffer()[k]) / in.GetMagBuffer()[k]);
-        return factors;
-    }
-
+    std::vector<double> Run() { return this->Factors(Input()); }
     // One frame: the bins whose magnitude changed.
-    std::set<int> ScaledBins(DSP::FrameTransformationTmpl<DSP::Spectrum>& effect) {
-        const std::vector<double> factors = Factors(effect);
+    std::set<int> ScaledBins() {
+        const std::vector<double> factors = Run();
         std::set<int> bins;
         for (int k = 0; k < kEngineBins; ++k)
             if (factors[k] != 1.0)
                 bins.insert(k);
         return bins;
     }
-
-    static void ExpectFactor(const std::vector<double>& factors, int bin, double expected) {
-        EXPECT_NEAR(factors[bin], expected, kDbRelativeTolerance * expected) << "bin " << bin;
-    }
-
-    ProcessValues process{44100.f, 256.f};
-    DSP::Spectrum in = MakeSpectrum(kEngineBins);
-    DSP::Spectrum out = MakeSpectrum(kEngineBins);
-    DSP::SpectralNotch notch;
-    DSP::OscillatingSpectralNotch swept;
 };
+using SpectralNotchTest = NotchTest<DSP::SpectralNotch>;
+using OscillatingSpectralNotchTest = NotchTest<DSP::OscillatingSpectralNotch>;
 
-TEST_F(NotchTest, InitialNotchCutsOneOctaveAroundFiveHundredHertz) {
+void ExpectFactor(const std::vector<double>& factors, int bin, double expected) {
+    EXPECT_NEAR(factors[bin], expected, kDbRelativeTolerance * expected) << "bin " << bin;
+}
+
+TEST_F(SpectralNotchTest, InitialNotchCutsOneOctaveAroundFiveHundredHertz) {
     // Edges 353.6 Hz and 707.1 Hz: lo = bin 8, hi = bin 16.
-    const std::vector<double> factors = Factors(notch);
+    const std::vector<double> factors = Run();
     for (int k = 9; k <= 14; ++k)
         ExpectFactor(factors, k, kMinus50);
     for (int k : {8, 15})
@@ -86,41 +62,41 @@ TEST_F(NotchTest, InitialNotchCutsOneOctaveAroundFiveHundredHertz) {
     EXPECT_NEAR(factors[11], 0.0031623, 1e-7);
     EXPECT_NEAR(factors[8], 0.25237, 1e-5);
     EXPECT_NEAR(factors[16], 0.75079, 1e-5);
-    EXPECT_EQ(ScaledBins(notch), (std::set<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_EQ(ScaledBins(), (std::set<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
 }
 
-TEST_F(NotchTest, GainsOfZeroAndBelowTheFastPowerRangeAreExact) {
-    Set(notch, "Gain", 0.f);
-    EXPECT_TRUE(ScaledBins(notch).empty());
-    Set(notch, "Gain", -800.f);
-    const std::vector<double> factors = Factors(notch);
+TEST_F(SpectralNotchTest, GainsOfZeroAndBelowTheFastPowerRangeAreExact) {
+    Set("Gain", 0.f);
+    EXPECT_TRUE(ScaledBins().empty());
+    Set("Gain", -800.f);
+    const std::vector<double> factors = Run();
     for (int k = 9; k <= 14; ++k)
-        EXPECT_EQ(out.GetMagBuffer()[k], 0.f) << "bin " << k;
+        EXPECT_EQ(factors[k], 0.0) << "bin " << k;
     EXPECT_EQ(factors[8], 0.25);
     EXPECT_EQ(factors[7], 0.75);
 }
 
-TEST_F(NotchTest, BandwidthBelowTwoSemitonesPutsBothEdgesOnTheCentreBin) {
+TEST_F(SpectralNotchTest, BandwidthBelowTwoSemitonesPutsBothEdgesOnTheCentreBin) {
     // 500 Hz is bin 12: bin 11 takes the outside and the inside factor, bin 12 the inside and
     // the outside one; bin 13 is untouched. Widths truncate toward zero.
     for (float bandwidth : {1.f, 1.9f, 0.f, -1.9f, std::numeric_limits<float>::quiet_NaN()}) {
-        Set(notch, "Bandwidth", bandwidth);
-        const std::vector<double> factors = Factors(notch);
-        EXPECT_EQ(ScaledBins(notch), (std::set<int>{11, 12})) << bandwidth;
+        Set("Bandwidth", bandwidth);
+        const std::vector<double> factors = Run();
+        EXPECT_EQ(ScaledBins(), (std::set<int>{11, 12})) << bandwidth;
         ExpectFactor(factors, 11, Outside(kMinus50) * Inside(kMinus50));
         ExpectFactor(factors, 12, Outside(kMinus50) * Inside(kMinus50));
     }
 }
 
-TEST_F(NotchTest, CentresOutsideTheSpectrumPutTheBandOnItsFirstOrLastBins) {
+TEST_F(SpectralNotchTest, CentresOutsideTheSpectrumPutTheBandOnItsFirstOrLastBins) {
     for (float centreHz : {0.f, -300.f, std::numeric_limits<float>::quiet_NaN()}) {
-        notch.mAmount = centreHz;
-        EXPECT_EQ(ScaledBins(notch), (std::set<int>{0, 1})) << centreHz;
+        effect.mAmount = centreHz;
+        EXPECT_EQ(ScaledBins(), (std::set<int>{0, 1})) << centreHz;
     }
     // Upper edge 30 kHz, lower edge 7.5 kHz (bin 174): the band runs to the last bin.
-    notch.mAmount = 15000.f;
-    Set(notch, "Bandwidth", 24.f);
-    const std::vector<double> factors = Factors(notch);
+    effect.mAmount = 15000.f;
+    Set("Bandwidth", 24.f);
+    const std::vector<double> factors = Run();
     ExpectFactor(factors, 173, Outside(kMinus50));
     ExpectFactor(factors, 174, Inside(kMinus50));
     ExpectFactor(factors, kEngineBins - 3, kMinus50);
@@ -128,37 +104,44 @@ TEST_F(NotchTest, CentresOutsideTheSpectrumPutTheBandOnItsFirstOrLastBins) {
     ExpectFactor(factors, kEngineBins - 1, Outside(kMinus50));
 }
 
-TEST_F(NotchTest, OscillatingNotchWithoutSweepIsTheFixedNotch) {
-    Set(notch, "Gain", -48.f);
+TEST_F(OscillatingSpectralNotchTest, WithoutSweepItIsTheFixedNotch) {
+    DSP::SpectralNotch notch;
+    ASSERT_TRUE(notch.Configure(DSP::FrameTransformationConfig()));
+    notch.Start();
+    notch.GetInControls().Get("Gain").DoControl(-48.f);
     notch.mAmount = 1000.f;
-    Set(swept, "OscFreq", 0.f);
-    for (int frame = 0; frame < 3; ++frame)
-        EXPECT_EQ(Factors(swept), Factors(notch)) << "frame " << frame;
+    Set("OscFreq", 0.f);
+    const DSP::Spectrum in = Input();
+    DSP::Spectrum fixed = MakeSpectrum(kEngineBins);
+    for (int frame = 0; frame < 3; ++frame) {
+        const std::vector<double> factors = Run();
+        notch.Do(in, fixed);
+        for (int k = 0; k < kEngineBins; ++k)
+            ASSERT_EQ(factors[k], double(fixed.GetMagBuffer()[k]) / in.GetMagBuffer()[k]) << k;
+    }
 }
 
-TEST_F(NotchTest, OscillatingNotchCentreFollowsRateAndDepthAndRunsOnThroughStarts) {
+TEST_F(OscillatingSpectralNotchTest, CentreFollowsRateAndDepthAndRunsOnThroughStarts) {
     auto sweepAQuarterTurnPerFrame = [&] {
-        swept.mAmount = 2000.f;
-        Set(swept, "Bandwidth", 1.f);
-        Set(swept, "OscFreq", kQuarterTurnPerHopHz);
+        effect.mAmount = 2000.f;
+        Set("Bandwidth", 1.f);
+        Set("OscFreq", kQuarterTurnPerHopHz);
     };
     sweepAQuarterTurnPerFrame();
     // At depth 50 %: 2000, 3000, 2000, 1000 Hz, i.e. the centre bins 46, 70, 46, 23 (each
     // scaled with the bin below it).
     for (int centre : {46, 70, 46, 23, 46})
-        EXPECT_EQ(ScaledBins(swept), (std::set<int>{centre - 1, centre}));
+        EXPECT_EQ(ScaledBins(), (std::set<int>{centre - 1, centre}));
     // Starting resets the controls but not the sweep, which goes on from its quarter turn.
-    swept.Start();
+    effect.Start();
     sweepAQuarterTurnPerFrame();
-    Set(swept, "OscWidth", 25.f);
+    Set("OscWidth", 25.f);
     for (int centre : {58, 46, 35})
-        EXPECT_EQ(ScaledBins(swept), (std::set<int>{centre - 1, centre}));
+        EXPECT_EQ(ScaledBins(), (std::set<int>{centre - 1, centre}));
     // At depth 100 % the sweep spans 0 … 4000 Hz.
-    Set(swept, "OscWidth", 100.f);
-    EXPECT_EQ(ScaledBins(swept), (std::set<int>{45, 46}));
-    EXPECT_EQ(ScaledBins(swept), (std::set<int>{92, 93}));
-    EXPECT_EQ(ScaledBins(swept), (std::set<int>{45, 46}));
-    EXPECT_EQ(ScaledBins(swept), (std::set<int>{0, 1}));
+    Set("OscWidth", 100.f);
+    for (int centre : {46, 93, 46, 1})
+        EXPECT_EQ(ScaledBins(), (std::set<int>{centre - 1, centre}));
 }
 
 } // namespace
