@@ -59,6 +59,7 @@ TEST_F(SpectralNotchTest, InitialNotchCutsOneOctaveAroundFiveHundredHertz) {
         ExpectFactor(factors, k, Inside(kMinus50));
     for (int k : {7, 16})
         ExpectFactor(factors, k, Outside(kMinus50));
+    // The values the band operation is documented with, to the digits given.
     EXPECT_NEAR(factors[11], 0.0031623, 1e-7);
     EXPECT_NEAR(factors[8], 0.25237, 1e-5);
     EXPECT_NEAR(factors[16], 0.75079, 1e-5);

@@ -49,7 +49,7 @@ TEST_F(ThreeBandFilterTest, MinusSixDecibelsHalveTheLowBandAndLeaveTheOthers) {
     ExpectFactor(0, kLast, 1); // all three at 0 dB
     Set("LowGain", -6.f);
     Run();
-    EXPECT_NEAR(factors[0], 0.501187, 1e-6);
+    EXPECT_NEAR(factors[0], 0.501187, 1e-6); // 10^(−6/20), to the digits given
     ExpectFactor(0, kL - 3, Linear(-6));
     for (int offset = -2; offset <= 2; ++offset)
         ExpectFactor(kL + offset, kL + offset, Fade(offset, Linear(-6), 1));
