@@ -151,6 +151,11 @@ AudioData readAudioFile(const std::string& path) {
     audio.sampleRate = info.samplerate;
     audio.format = info.format;
     audio.channels.assign(size_t(info.channels), {});
+    // The header's frame count sizes the buffers once (it may be wrong or unknown, so reading
+    // still appends what the file actually holds).
+    if (info.frames > 0 && info.frames < (int64_t(1) << 31))
+        for (auto& channel : audio.channels)
+            channel.reserve(size_t(info.frames));
     std::vector<float> interleaved(size_t(kChunkFrames * info.channels));
     for (;;) {
         const sf_count_t got = sf_readf_float(file, interleaved.data(), kChunkFrames);
