@@ -2,6 +2,7 @@
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/DenormalGuard.hpp"
 #include "Quorvel/QuorvelDocument.hpp"
 #include "Quorvel/Transformations/OscillatingSpectralNotch.hpp"
@@ -44,10 +45,6 @@ std::unique_ptr<DSP::FrameTransformationTmpl<DSP::Spectrum>> createShortTimeEffe
     default:
         return nullptr;
     }
-}
-
-float finiteOrZero(float x) {
-    return std::isfinite(x) ? x : 0.0f;
 }
 
 } // namespace
@@ -427,7 +424,7 @@ void QuorvelAudio::processShortTime(float** inputs, float** outputs, unsigned in
     for (int c = 0; c < kChannels; ++c) {
         float* copy = mBuffers[size_t(c)].inputCopy.data();
         if (c < channels && inputs[c])
-            std::transform(inputs[c], inputs[c] + frames, copy, finiteOrZero);
+            std::transform(inputs[c], inputs[c] + frames, copy, DSP::FiniteOrZero);
         else
             std::fill(copy, copy + frames, 0.0f);
     }

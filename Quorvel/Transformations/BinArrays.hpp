@@ -3,20 +3,13 @@
 // Small helpers for the per-bin state arrays of the short-time effects.
 
 #include "DSP/Misc/Array.hpp"
-
-#include <cmath>
+#include "DSP/Misc/FiniteOrZero.hpp"
 
 namespace DSP {
 
 // The bin count the short-time effects size their state for at configuration: the spectra of
 // the engine's 1024-point analysis. Spectra of up to this many bins never make them allocate.
 constexpr int kPreparedBins = 513;
-
-// What the effects store in their delay lines and held spectra: a non-finite value becomes 0,
-// so that one bad frame or control value cannot circulate or be held forever.
-inline float FiniteOrZero(float value) {
-    return std::isfinite(value) ? value : 0.f;
-}
 
 // Makes room for bins elements without changing the size or the content (configuration time).
 inline void ReserveBins(Array<float>& array, int bins) {
