@@ -53,6 +53,7 @@ QuorvelAudio::QuorvelAudio(QuorvelDocument* document)
     : orvane::Audio(QuorvelDocument::kEngineObserverId, document,
                     new orvane::Audio::SimpleCommandFactory),
       mDocument(*document) {
+    const GlobalProcessInfo::Scope processInfo(mProcessInfo);
     m_configurations = {{1, 1}, {2, 2}};
     m_samplingRates.assign(kSampleRates.begin(), kSampleRates.end());
     InitializeTransformations();
@@ -203,6 +204,7 @@ float QuorvelAudio::DocumentToDspConverter(const orvane::AnyValue& value) {
 }
 
 void QuorvelAudio::setParameter(unsigned int index, const orvane::Parameter& parameter) {
+    const GlobalProcessInfo::Scope processInfo(mProcessInfo);
     const float value = DocumentToDspConverter(parameter.getValue());
     if (!std::isfinite(value))
         return; // refused at the boundary; never let one reach the signal path
@@ -343,6 +345,7 @@ void QuorvelAudio::configureChains() {
 }
 
 bool QuorvelAudio::Initialize() {
+    const GlobalProcessInfo::Scope processInfo(mProcessInfo);
     const unsigned int preset = mDocument.getCurrentPresetNumber();
     mCurrentPreset.store(preset, std::memory_order_relaxed);
     GlobalProcessInfo::SetSampleRate(float(getSamplingRate()));
@@ -369,6 +372,7 @@ bool QuorvelAudio::Initialize() {
 }
 
 void QuorvelAudio::presetChanged() {
+    const GlobalProcessInfo::Scope processInfo(mProcessInfo);
     if (mInitialized)
         for (auto& buffers : mBuffers) {
             std::fill(buffers.inputCopy.begin(), buffers.inputCopy.end(), 0.0f);
@@ -388,6 +392,7 @@ void QuorvelAudio::presetChanged() {
 // ---- render path --------------------------------------------------------------------------
 
 void QuorvelAudio::DoProcess(float** inputs, float** outputs, unsigned int frames) {
+    const GlobalProcessInfo::Scope processInfo(mProcessInfo);
     Quorvel::DenormalGuard denormalGuard;
     const unsigned int preset = mCurrentPreset.load(std::memory_order_relaxed);
     if (!mInitialized || !isProgramAvailable(preset) ||

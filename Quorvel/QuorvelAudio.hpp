@@ -2,6 +2,7 @@
 
 #include "DSP/Data/Audio.hpp"
 #include "DSP/Data/Frame.hpp"
+#include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Data/Spectrum.hpp"
 #include "DSP/Processing/Analysis/AnalysisSynthesisConfig.hpp"
 #include "DSP/Processing/Analysis/SpectralAnalysis.hpp"
@@ -143,6 +144,9 @@ private:
     unsigned int channelCount() const;
 
     QuorvelDocument& mDocument;
+    // This engine's sample rate, hop and latency, installed for the effects and chains at every
+    // entry point: engines at different rates do not disturb each other.
+    GlobalProcessInfo::Values mProcessInfo;
     DSP::AnalysisSynthesisConfig mAnalysisSynthesisConfig;
     std::atomic<float> mGain{1.0f};
     std::atomic<float> mDryWet{1.0f};

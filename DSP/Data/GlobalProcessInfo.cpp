@@ -1,5 +1,4 @@
 #include "DSP/Data/GlobalProcessInfo.hpp"
 
-float GlobalProcessInfo::sSampleRateHz = 44100.f;
-float GlobalProcessInfo::sFrameSizeSamples = 256.f;
-float GlobalProcessInfo::sLatencySamples = 1024.f;
+GlobalProcessInfo::Values GlobalProcessInfo::sProcessWide;
+thread_local GlobalProcessInfo::Values* GlobalProcessInfo::sCurrent = nullptr;

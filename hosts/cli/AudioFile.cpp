@@ -50,6 +50,17 @@ std::string joinedRates() {
     return text;
 }
 
+// The process's file-creation mask, read once: reading it means setting it, which must not
+// happen while another thread creates files.
+mode_t processUmask() {
+    static const mode_t mask = [] {
+        const mode_t m = umask(0);
+        umask(m);
+        return m;
+    }();
+    return mask;
+}
+
 // A temporary file beside the target, removed on destruction unless committed by rename.
 class TemporaryFile {
 public:
@@ -58,9 +69,7 @@ public:
         mFd = mkstemp(mPath.data());
         if (mFd < 0)
             throw processingError("cannot write '" + target + "': " + std::strerror(errno));
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(mFd, 0666 & ~mask);
+        fchmod(mFd, 0666 & ~processUmask());
     }
     ~TemporaryFile() {
         if (mFd >= 0)

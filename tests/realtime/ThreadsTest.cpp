@@ -46,3 +46,30 @@ TEST(Threads, ParameterChangesDuringRenderingAreRaceFree) {
     renderer.join();
     EXPECT_TRUE(finite);
 }
+
+// Each engine keeps its own sample rate and hop: two engines at different rates, rendering at
+// once on two threads, each give exactly what they give alone. The delay program converts its
+// times with the rate, so a rate leaking from one engine into the other changes its echoes.
+TEST(Threads, EnginesAtDifferentRatesRenderAsTheyDoAlone) {
+    const unsigned int delayPreset =
+        ProgramTable::findProgram("Delay Spectral Bands")->presetNumber;
+    const auto signal = EngineTest::testSignal(2, 48000);
+    auto renderAlone = [&](int rate) {
+        EngineTest::Harness h(2, 512, rate);
+        h.document.activateProgram(delayPreset);
+        return h.render(signal, 512);
+    };
+    const auto alone44 = renderAlone(44100);
+    const auto alone48 = renderAlone(48000);
+
+    EngineTest::Harness h44(2, 512, 44100), h48(2, 512, 48000);
+    h44.document.activateProgram(delayPreset);
+    h48.document.activateProgram(delayPreset);
+    std::vector<std::vector<float>> together44, together48;
+    std::thread other([&] { together48 = h48.render(signal, 512); });
+    together44 = h44.render(signal, 512);
+    other.join();
+    EXPECT_EQ(together44, alone44);
+    EXPECT_EQ(together48, alone48);
+    EXPECT_NE(alone44, alone48);
+}

@@ -6,7 +6,7 @@
 
 namespace DSP {
 
-SpecTypeFlags FFT_base::sComplexFlags({SpecTypeFlags::eComplex});
+const SpecTypeFlags FFT_base::sComplexFlags({SpecTypeFlags::eComplex});
 
 FFT_base::FFT_base() : mInput("Audio Input", this), mOutput("Spectrum Output", this) {}
 
@@ -28,8 +28,6 @@ bool FFT_base::ConcreteConfigure(const ProcessingConfig& config) {
         mInput.SetHop(mSize);
     }
     mState = eOthersOnly;
-    sComplexFlags.SetFlag(SpecTypeFlags::eComplex, true);
-    sComplexFlags.SetFlag(SpecTypeFlags::eMagPhase, false);
     if (mSize != previousSize) {
         if (mSize == 0) {
             mFFTBuffer = nullptr;

@@ -88,7 +88,8 @@ protected:
     OutPort<Spectrum> mOutput;
     float* mFFTBuffer = nullptr;
 
-    static SpecTypeFlags sComplexFlags;
+    // Constant: several engines read it while they render.
+    static const SpecTypeFlags sComplexFlags;
 };
 
 } // namespace DSP

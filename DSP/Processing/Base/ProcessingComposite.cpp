@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <mutex>
 
 #include "DSP/Misc/Err.hpp"
 #include "DSP/Processing/Base/TopLevelProcessing.hpp"
@@ -19,6 +20,7 @@ void ProcessingComposite::Insert(Processing& child) {
     // The top level lists every object configured without a parent but does not become
     // their parent; any other composite adopts what it holds.
     if (TopLevelProcessing::IsAlive() && this == &TopLevelProcessing::GetInstance()) {
+        const std::lock_guard<std::mutex> lock(TopLevelProcessing::ListMutex());
         if (!HasChild(child) && &child != this)
             mChildren.push_back(&child);
         return;
@@ -52,6 +54,11 @@ void ProcessingComposite::Adopt(Processing& child) {
 }
 
 void ProcessingComposite::EraseChild(const Processing& child) {
+    // Objects configured or destroyed on several threads (two engines) share the top level's
+    // list; no other composite is shared.
+    std::unique_lock<std::mutex> lock;
+    if (TopLevelProcessing::IsAlive() && this == &TopLevelProcessing::GetInstance())
+        lock = std::unique_lock<std::mutex>(TopLevelProcessing::ListMutex());
     auto it = std::find(mChildren.begin(), mChildren.end(), &child);
     if (it != mChildren.end())
         mChildren.erase(it);

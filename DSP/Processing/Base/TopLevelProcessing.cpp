@@ -21,6 +21,8 @@ TopLevelProcessing::~TopLevelProcessing() {
 }
 
 TopLevelProcessing& TopLevelProcessing::GetInstance() {
+    // The mutex is made first so that it outlives the instance at exit.
+    ListMutex();
     static TopLevelProcessing instance;
     return instance;
 }
@@ -28,6 +30,11 @@ TopLevelProcessing& TopLevelProcessing::GetInstance() {
 const ProcessingConfig& TopLevelProcessing::GetConfig() const {
     static const TopLevelProcessingConfig config;
     return config;
+}
+
+std::mutex& TopLevelProcessing::ListMutex() {
+    static std::mutex mutex;
+    return mutex;
 }
 
 bool TopLevelProcessing::IsAlive() {

@@ -2,6 +2,8 @@
 
 #include "DSP/Processing/Base/ProcessingComposite.hpp"
 
+#include <mutex>
+
 namespace DSP {
 
 /// The configuration of the top level: no fields.
@@ -18,6 +20,10 @@ public:
     static TopLevelProcessing& GetInstance();
     /// True between the instance's construction and its destruction at exit. Never creates it.
     static bool IsAlive();
+    /// Guards the list: objects are configured and destroyed on several threads when several
+    /// engines live in one process. Taken only at configuration and destruction, never while
+    /// rendering.
+    static std::mutex& ListMutex();
 
     ~TopLevelProcessing() override;
 
