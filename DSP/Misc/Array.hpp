@@ -53,7 +53,8 @@ public:
         mAllocSize = mSize = mStep = 0;
     }
 
-    /// An owning target is resized to the source's size and takes its step; a borrowing
+    /// An owning target takes the source's size and step, growing its capacity only when the
+    /// source does not fit (it never shrinks here); a borrowing
     /// target receives the elements in place in its borrowed buffer.
     Array& operator=(const Array& src) {
         if (this == &src)
@@ -64,7 +65,9 @@ public:
             return *this = copy;
         }
         if (OwnsMemory()) {
-            if (mSize != src.mSize)
+            // Storage that already holds the source is reused, so that copying a frame, a
+            // spectrum or a peak array into one sized at configuration never allocates.
+            if (src.mSize > mAllocSize)
                 Resize(src.mSize);
             mStep = src.mStep < 0 ? 1 : src.mStep;
         } else {
@@ -78,6 +81,8 @@ public:
         CopyAssign(src.mpData, nAssigned);
         for (int i = nAssigned; i < src.mSize; ++i)
             new (mpData + i) T(src.mpData[i]);
+        if (OwnsMemory())
+            DestroyRange(src.mSize, mSize);
         mSize = src.mSize;
         return *this;
     }

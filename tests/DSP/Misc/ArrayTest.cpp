@@ -127,8 +127,12 @@ TEST_F(ArrayTest, SetSizeWithinCapacityNeverAllocates) {
 
 TEST_F(ArrayTest, CopiesOwnTheirDataAndBorrowedBuffersAreFilledInPlace) {
     Array<int> dst(8, 2);
-    dst = Make<int>({1, 2, 3}, 5);
-    EXPECT_EQ(Shape(dst), S(3, 3, 5));
+    const int* storage = dst.GetPtr();
+    dst = Make<int>({1, 2, 3}, 5); // fits: the capacity is kept and nothing is allocated
+    EXPECT_EQ(Shape(dst), S(3, 8, 5));
+    EXPECT_EQ(dst.GetPtr(), storage);
+    dst = Make<int>({1, 2, 3, 4, 5, 6, 7, 8, 9}, 1); // does not fit: grows to the source
+    EXPECT_EQ(Shape(dst), S(9, 9, 1));
     int buffer[3] = {4, 5, 6};
     Array<int> view;
     view.SetPtr(buffer, 3);
