@@ -13,10 +13,11 @@ namespace {
 
 // Scratch is sized for the engine's largest peak arrays.
 constexpr int kReservedPeaks = 500;
-// Steps 5.1 and 5.2 of candidate generation add up to four candidates whatever the capacity.
+// The previous fundamental and the three strongest peaks enter the raw list whatever its
+// capacity, so it holds at least four.
 constexpr int kUncheckedCandidates = 4;
 // Reference peaks below the strongest one must lie within this many dB of it; above it, a
-// line starting this far below and falling kFallDbPerHz with frequency.
+// line starting this far below and falling kFallDbPerKHz per 1000 Hz.
 constexpr float kLowerPeakRangeDb = 30.f;
 constexpr float kUpperPeakRangeDb = 50.f;
 constexpr float kFallDbPerKHz = -10.f;
