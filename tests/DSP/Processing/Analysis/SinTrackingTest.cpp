@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,10 +129,14 @@ TEST_F(SinTrackingTest, TrackingAllocatesNothingOnceConfigured) {
     for (int i = 1; i <= 300; ++i)
         many.push_back({100.f * float(i) + float(i % 7), -float(i % 40), 0.f});
     const DSP::SpectralPeakArray in = PeaksOf(many);
+    const DSP::SpectralPeakArray few = PeaksOf(std::vector<Peak>(many.begin(), many.begin() + 50));
     out.SetnMaxPeaks(200);
     AllocationCounter counter;
-    for (float f0 : {100.f, 0.f, 0.f, 100.f, 0.f})
-        Track(in, f0);
+    // The frames change the number of output peaks (200, 50, 200, 50 harmonics, 200).
+    for (const auto& [peaks, f0] :
+         {std::pair{&in, 100.f}, std::pair{&few, 0.f}, std::pair{&in, 0.f}, std::pair{&few, 100.f},
+          std::pair{&in, 100.f}})
+        Track(*peaks, f0);
     EXPECT_EQ(counter.Calls(), 0);
 }
 

@@ -1,5 +1,6 @@
 #include "DSP/Processing/Synthesis/PhaseManagement.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
+#include "DSP/Data/SpectralPeakArrayCopy.hpp"
 #include "DSP/Misc/PhaseWrap.hpp"
 #include "support/AllocationCounter.hpp"
 
@@ -126,10 +127,15 @@ TEST_F(PhaseManagementTest, ContinuationAllocatesNothingOnceConfigured) {
     std::vector<std::pair<int, float>> tracks;
     for (int i = 0; i < DSP::PhaseManagement::kMaxPeaks; ++i)
         tracks.push_back({i, 50.f + 10.f * float(i)});
+    const DSP::SpectralPeakArray all = Tracks(tracks);
+    const DSP::SpectralPeakArray some =
+        Tracks(std::vector<std::pair<int, float>>(tracks.begin(), tracks.begin() + 120));
     DSP::Frame frame;
-    frame.GetSpectralPeakArray() = Tracks(tracks);
+    frame.GetSpectralPeakArray() = all;
     AllocationCounter counter;
-    for (int hop = 0; hop < 3; ++hop) {
+    // The previous frame's copy changes size from hop to hop.
+    for (int hop = 0; hop < 4; ++hop) {
+        DSP::CopyPeaks(hop % 2 ? some : all, frame.GetSpectralPeakArray());
         frame.SetCenterTime(float(hop * kHopSeconds));
         phases.Do(frame);
     }
