@@ -25,8 +25,7 @@ void CopyReusingStorage(SpectralPeakArray& dst, const SpectralPeakArray& src) {
     if (&dst == &src)
         return;
     // The six arrays share one capacity; grow them together to the source's.
-    if (dst.GetnMaxPeaks() < src.GetnPeaks() ||
-        dst.GetnMaxPeaks() < src.GetIndexArray().Size())
+    if (dst.GetnMaxPeaks() < src.GetnPeaks() || dst.GetnMaxPeaks() < src.GetIndexArray().Size())
         dst.SetnMaxPeaks(std::max(src.GetnMaxPeaks(), src.GetIndexArray().Size()));
     dst.SetScale(src.GetScale());
     dst.SetIsIndexUpToDate(src.GetIsIndexUpToDate());

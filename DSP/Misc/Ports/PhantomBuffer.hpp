@@ -45,8 +45,8 @@ public:
     }
 
     /// Restores the mirror after the window [pos, pos + size) was written. Tokens are copied
-    /// into the existing ones' storage (CopyReusingStorage), so that mirroring a stream of peak arrays
-    /// or fundamentals whose counts change from step to step allocates nothing.
+    /// into the existing ones' storage (CopyReusingStorage), so that mirroring a stream of peak
+    /// arrays or fundamentals whose counts change from step to step allocates nothing.
     void Touch(unsigned pos, unsigned size) {
         const unsigned logical = mLogicalSize;
         const unsigned phantom = PhantomSize();

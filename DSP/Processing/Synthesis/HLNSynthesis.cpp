@@ -123,8 +123,8 @@ bool HLNSynthesis::Do(Frame& frame) {
                   frame.GetResidualAudioFrame());
     mCurrentPitch.DoControl(frame.GetFundamental().GetFreq(0));
     return Do(frame.GetSpectralPeakArray(), frame.GetResidualSpec(), frame.GetSinusoidalSpec(),
-              frame.GetSynthSpectrum(), frame.GetSynthAudioFrame(),
-              frame.GetSinusoidalAudioFrame(), frame.GetResidualAudioFrame());
+              frame.GetSynthSpectrum(), frame.GetSynthAudioFrame(), frame.GetSinusoidalAudioFrame(),
+              frame.GetResidualAudioFrame());
 }
 
 bool HLNSynthesis::Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpec, Spectrum& spec,
@@ -145,8 +145,8 @@ bool HLNSynthesis::Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpec
     return true;
 }
 
-bool HLNSynthesis::Do(Spectrum& sinSpec, Spectrum& res, Spectrum& spec, Audio& out,
-                      Audio& sinOut, Audio& resOut) {
+bool HLNSynthesis::Do(Spectrum& sinSpec, Spectrum& res, Spectrum& spec, Audio& out, Audio& sinOut,
+                      Audio& resOut) {
     SynthesizeFromSpectra(sinSpec, res, spec, out, sinOut, resOut);
     return true;
 }
@@ -174,10 +174,10 @@ void HLNSynthesis::AddSpectrums(Spectrum& a, Spectrum& b, Spectrum& out) {
 }
 
 bool HLNSynthesis::Do() {
-    const bool result = Do(mInputSinPeaks.GetData(), mInputResSpectrum.GetData(),
-                           mOutputSinSpectrum.GetData(), mOutputSpectrum.GetData(),
-                           mOutputAudio.GetAudio(), mOutputSinAudio.GetAudio(),
-                           mOutputResAudio.GetAudio());
+    const bool result =
+        Do(mInputSinPeaks.GetData(), mInputResSpectrum.GetData(), mOutputSinSpectrum.GetData(),
+           mOutputSpectrum.GetData(), mOutputAudio.GetAudio(), mOutputSinAudio.GetAudio(),
+           mOutputResAudio.GetAudio());
     mInputSinPeaks.Consume();
     mInputResSpectrum.Consume();
     mOutputSinSpectrum.Produce();

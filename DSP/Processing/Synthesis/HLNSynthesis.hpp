@@ -50,8 +50,8 @@ public:
     bool Do(Frame& frame);
     /// The path from peaks: rewrites the peaks' phases, fills sinSpec and spec
     /// (= sinSpec + res) and writes one frame size of samples to each audio block.
-    bool Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpec, Spectrum& spec,
-            Audio& out, Audio& sinOut, Audio& resOut);
+    bool Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpec, Spectrum& spec, Audio& out,
+            Audio& sinOut, Audio& resOut);
     /// The path from a sinusoidal spectrum already built: no phase management, and the
     /// count of frames synthesized from peaks does not change.
     bool Do(Spectrum& sinSpec, Spectrum& res, Spectrum& spec, Audio& out, Audio& sinOut,
@@ -83,8 +83,8 @@ protected:
 private:
     void InsertChildren();
     /// Spectral synthesis of spectrum, then overlap-add into out.
-    void SynthesizeHop(SpectralSynthesis& synthesis, const Spectrum& spectrum, OverlapAdd& overlapAdd,
-                       Audio& out);
+    void SynthesizeHop(SpectralSynthesis& synthesis, const Spectrum& spectrum,
+                       OverlapAdd& overlapAdd, Audio& out);
     /// Steps shared by both paths once the sinusoidal spectrum exists.
     void SynthesizeFromSpectra(Spectrum& sinSpec, Spectrum& res, Spectrum& spec, Audio& out,
                                Audio& sinOut, Audio& resOut);

@@ -80,7 +80,7 @@ inline std::vector<float> HarmonicTone(std::size_t n, float f0Hz = 220.f) {
     std::vector<float> x(n, 0.f);
     for (std::size_t i = 0; i < n; ++i)
         for (int h = 0; h < 4; ++h)
-            x[i] += amplitudes[h] *
-                    float(std::sin(2.0 * M_PI * f0Hz * (h + 1) * double(i) / kHLNRate));
+            x[i] +=
+                amplitudes[h] * float(std::sin(2.0 * M_PI * f0Hz * (h + 1) * double(i) / kHLNRate));
     return x;
 }

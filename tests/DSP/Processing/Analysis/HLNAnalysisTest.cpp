@@ -85,12 +85,10 @@ TEST(HLNAnalysis, NonFiniteSamplesEnterAsZeros) {
     dirty[5000] = -std::numeric_limits<float>::infinity();
     std::vector<float> cleanF0, dirtyF0;
     HLNChain a, b;
-    const std::vector<float> ya = a.Run(clean, 0, [&](const Frame& f) {
-        cleanF0.push_back(f.GetFundamental().GetFreq(0));
-    });
-    const std::vector<float> yb = b.Run(dirty, 0, [&](const Frame& f) {
-        dirtyF0.push_back(f.GetFundamental().GetFreq(0));
-    });
+    const std::vector<float> ya =
+        a.Run(clean, 0, [&](const Frame& f) { cleanF0.push_back(f.GetFundamental().GetFreq(0)); });
+    const std::vector<float> yb =
+        b.Run(dirty, 0, [&](const Frame& f) { dirtyF0.push_back(f.GetFundamental().GetFreq(0)); });
     EXPECT_EQ(cleanF0, dirtyF0);
     ASSERT_EQ(ya.size(), yb.size());
     for (std::size_t i = 0; i < ya.size(); ++i)

@@ -1,5 +1,5 @@
-#include "DSP/Processing/HLNChainHarness.hpp"
 #include "DSP/Processing/Synthesis/HLNSynthesis.hpp"
+#include "DSP/Processing/HLNChainHarness.hpp"
 #include "support/QuietAssertions.hpp"
 
 #include <gtest/gtest.h>
@@ -149,8 +149,7 @@ TEST(HLNSynthesis, NegativeCentreTimesAndReadySpectraBypassPhaseBookkeeping) {
     b.Do(secondCopy);
     EXPECT_EQ(second.GetSpectralPeakArray().GetPhase(0),
               secondCopy.GetSpectralPeakArray().GetPhase(0));
-    EXPECT_NE(second.GetSpectralPeakArray().GetPhase(0),
-              first.GetSpectralPeakArray().GetPhase(0));
+    EXPECT_NE(second.GetSpectralPeakArray().GetPhase(0), first.GetSpectralPeakArray().GetPhase(0));
 }
 
 TEST(HLNSynthesisConfig, RefusesEvenWindowsAndFollowsTheAnalysis) {
