@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "DSP/Data/CopyReusingStorage.hpp"
 #include "DSP/Misc/Err.hpp"
 
 namespace DSP {
@@ -43,19 +44,21 @@ public:
         std::copy(mTokens.begin(), mTokens.begin() + newPhantom, mTokens.begin() + newLogical);
     }
 
-    /// Restores the mirror after the window [pos, pos + size) was written.
+    /// Restores the mirror after the window [pos, pos + size) was written. Tokens are copied
+    /// into the existing ones' storage (CopyReusingStorage), so that mirroring a stream of peak
+    /// arrays or fundamentals whose counts change from step to step allocates nothing.
     void Touch(unsigned pos, unsigned size) {
         const unsigned logical = mLogicalSize;
         const unsigned phantom = PhantomSize();
         if (pos + size > logical) {
             // The window ran into the phantom zone: copy that part back to the head.
             for (unsigned i = (pos < logical ? 0 : pos - logical); i < pos + size - logical; ++i)
-                mTokens[i] = mTokens[logical + i];
+                CopyReusingStorage(mTokens[i], mTokens[logical + i]);
         } else if (pos < phantom) {
             // The window touched the mirrored head: copy it into the phantom zone.
             const unsigned end = std::min(pos + size, phantom);
             for (unsigned i = pos; i < end; ++i)
-                mTokens[logical + i] = mTokens[i];
+                CopyReusingStorage(mTokens[logical + i], mTokens[i]);
         }
     }
 
