@@ -15,9 +15,11 @@ constexpr int kPolar = SpecTypeFlags::ePolar;
 constexpr int kMagPhase = SpecTypeFlags::eMagPhase;
 constexpr int kMagPhaseBPF = SpecTypeFlags::eMagPhaseBPF;
 
-// Capacity and size both become n; an array that already has capacity n is not reallocated.
-template <typename Container> void ResizeExactly(Container& c, int n) {
-    if (c.AllocatedSize() != n)
+// The size becomes n. The capacity only ever grows, so that a spectrum whose size moves
+// between values it has held before (an envelope whose point count changes from frame to
+// frame) never reallocates.
+template <typename Container> void SizeRepresentation(Container& c, int n) {
+    if (c.AllocatedSize() < n)
         c.Resize(n);
     c.SetSize(n);
 }
@@ -72,20 +74,20 @@ void Spectrum::SetSize(int bins) {
     if (Has(kMagPhase))
         ResizeMagPhaseBuffers(bins);
     if (Has(kPolar))
-        ResizeExactly(mPolarArray, bins);
+        SizeRepresentation(mPolarArray, bins);
     if (Has(kComplex))
-        ResizeExactly(mComplexArray, bins);
+        SizeRepresentation(mComplexArray, bins);
     if (Has(kMagPhaseBPF)) {
-        ResizeExactly(mMagBPF, bins);
-        ResizeExactly(mPhaseBPF, bins);
+        SizeRepresentation(mMagBPF, bins);
+        SizeRepresentation(mPhaseBPF, bins);
     }
 }
 
 void Spectrum::SetBPFSize(int points) {
     mBPFSize = points;
     if (Has(kMagPhaseBPF)) {
-        ResizeExactly(mMagBPF, points);
-        ResizeExactly(mPhaseBPF, points);
+        SizeRepresentation(mMagBPF, points);
+        SizeRepresentation(mPhaseBPF, points);
     }
 }
 
@@ -94,8 +96,8 @@ int Spectrum::GetBPFSize() const {
 }
 
 void Spectrum::ResizeMagPhaseBuffers(int bins) {
-    ResizeExactly(mMagBuffer, bins);
-    ResizeExactly(mPhaseBuffer, bins);
+    SizeRepresentation(mMagBuffer, bins);
+    SizeRepresentation(mPhaseBuffer, bins);
 }
 
 float Spectrum::BinSpacingHz() const {
@@ -211,14 +213,14 @@ void Spectrum::Polar2MagPhase(const Spectrum& source) {
 
 void Spectrum::MagPhase2Polar(const Spectrum& source) {
     CheckMagPhaseSource(source);
-    ResizeExactly(mPolarArray, mSize);
+    SizeRepresentation(mPolarArray, mSize);
     MagPhaseBinsToPolar(source.mMagBuffer.GetPtr(), source.mPhaseBuffer.GetPtr(),
                         mPolarArray.GetPtr(), mSize);
 }
 
 void Spectrum::MagPhase2Complex(const Spectrum& source) {
     CheckMagPhaseSource(source);
-    ResizeExactly(mComplexArray, mSize);
+    SizeRepresentation(mComplexArray, mSize);
     MagPhaseBinsToComplex(source.mMagBuffer.GetPtr(), source.mPhaseBuffer.GetPtr(),
                           mComplexArray.GetPtr(), mSize);
 }
@@ -233,8 +235,8 @@ void Spectrum::MagPhase2BPF(const Spectrum& source) {
     if (mSize > 0)
         CheckMagPhaseSource(source);
     mBPFSize = mSize;
-    ResizeExactly(mMagBPF, mSize);
-    ResizeExactly(mPhaseBPF, mSize);
+    SizeRepresentation(mMagBPF, mSize);
+    SizeRepresentation(mPhaseBPF, mSize);
     if (mSize == 0)
         return;
     const float binSpacingHz = BinSpacingHz();

@@ -45,8 +45,9 @@ private:
 // SetTypeSynchronize when it needs another representation filled. Conversions use the fast
 // square root, sine, cosine and arc tangent and carry their approximation error.
 //
-// Not synchronised: one thread at a time. Once configured, element access, conversions and
-// scale changes do not allocate while the sizes stay the same.
+// Not synchronised: one thread at a time. Sizing only ever grows the storage: once a spectrum
+// has held a size, element access, conversions, scale changes and resizing up to that size do
+// not allocate.
 class Spectrum : public Component {
 public:
     Spectrum();

@@ -100,7 +100,7 @@ TEST_F(SpectrumTest, ReadsComeFromTheFirstPresentRepresentation) {
     EXPECT_NEAR(s.GetPhase(2), kPi / 2, kAngleTol);
     // The buffers of a dropped representation are kept (stale), not released.
     s.SetSize(4);
-    EXPECT_EQ(s.GetComplexArray().AllocatedSize(), 4);
+    EXPECT_EQ(s.GetComplexArray().Size(), 4);
     EXPECT_EQ(s.GetMagBuffer().Size(), 5);
 }
 
