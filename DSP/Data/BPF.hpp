@@ -3,7 +3,6 @@
 #include "DSP/Data/EInterpolation.hpp"
 #include "DSP/Data/Point.hpp"
 #include "DSP/Misc/Array.hpp"
-#include "DSP/Misc/ArrayCapacity.hpp"
 #include "DSP/Misc/Component.hpp"
 #include "DSP/Misc/Err.hpp"
 #include "DSP/Misc/SearchArray.hpp"
@@ -50,16 +49,14 @@ public:
         SizeWorkArrays();
     }
 
-    /// Copies as the copy constructor does, into the storage this BPF already has: a copy of
-    /// no more points than it has held before does not allocate.
     BPFTmpl& operator=(const BPFTmpl& other) {
         if (this == &other)
             return *this;
         mInterpolation = other.mInterpolation;
-        AssignKeepingCapacity(mArray, other.mArray);
+        mArray = other.mArray;
         mOrder = other.mOrder;
         SizeWorkArrays();
-        AssignKeepingCapacity(mSplineTable, other.mSplineTable);
+        mSplineTable = other.mSplineTable;
         mIsSplineUpdated = other.mIsSplineUpdated;
         mLeftDerivative = other.mLeftDerivative;
         mRightDerivative = other.mRightDerivative;
@@ -338,6 +335,12 @@ private:
         mWorkC.SetSize(n);
         mWorkD.Resize(n);
         mWorkD.SetSize(n);
+    }
+
+    static void SizeKeepingCapacity(Array<TY>& a, int n) {
+        if (a.AllocatedSize() < n)
+            a.Resize(n);
+        a.SetSize(n);
     }
 
     // The order + 1 consecutive points around p that a polynomial of the BPF's order uses.

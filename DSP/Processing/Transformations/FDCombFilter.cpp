@@ -1,6 +1,5 @@
 #include "DSP/Processing/Transformations/FDCombFilter.hpp"
 
-#include "DSP/Data/CopyKeepingCapacity.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/FastMath.hpp"
 
@@ -53,7 +52,7 @@ bool FDCombFilter::Do(const Spectrum& in, Spectrum& out) {
         return false;
 
     out.SetSize(n);
-    CopyKeepingCapacity(in, mLinearIn);
+    mLinearIn = in;
     mLinearIn.ToLinear();
     const bool outWasDb = out.GetScale().GetValue() == EScale::eLog;
     if (outWasDb)

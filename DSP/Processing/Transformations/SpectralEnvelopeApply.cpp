@@ -1,6 +1,5 @@
 #include "DSP/Processing/Transformations/SpectralEnvelopeApply.hpp"
 
-#include "DSP/Data/CopyKeepingCapacity.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
 
 namespace DSP {
@@ -61,7 +60,7 @@ bool SpectralEnvelopeApply::Do(const Spectrum& in, const Spectrum& envelope, Spe
     // Without magnitude buffers there is nothing of the right size to write into.
     DSP_CHECK(in.GetType().IsSetFlag(SpecTypeFlags::eMagPhase),
               "SpectralEnvelopeApply::Do(): the spectrum needs magnitude and phase buffers");
-    CopyKeepingCapacity(in, out);
+    out = in;
 
     const BPFTmpl<float, float>& mag = envelope.GetMagBPF();
     Array<float>& outMag = out.GetMagBuffer();

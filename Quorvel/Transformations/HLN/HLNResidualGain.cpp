@@ -1,6 +1,5 @@
 #include "Quorvel/Transformations/HLN/HLNResidualGain.hpp"
 
-#include "DSP/Data/CopyKeepingCapacity.hpp"
 #include "DSP/Misc/FastMath.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/Transformations/HLN/StoreTransformationConfig.hpp"
@@ -26,7 +25,7 @@ bool HLNResidualGain::InitControls() {
 
 bool HLNResidualGain::Do(const Spectrum& in, Spectrum& out) {
     const float gainDb = FiniteOrZero(mAmount.load(std::memory_order_relaxed));
-    CopyKeepingCapacity(in, out);
+    out = in;
     const int n = in.GetSize();
     if (in.GetScale().GetValue() == EScale::eLog) {
         for (int k = 0; k < n; ++k)

@@ -1,6 +1,5 @@
 #include "Quorvel/Transformations/HLN/HLNSinusoidalGain.hpp"
 
-#include "DSP/Data/CopyKeepingCapacity.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/Transformations/HLN/StoreTransformationConfig.hpp"
 
@@ -32,7 +31,7 @@ int HLNSinusoidalGain::SetResidualGain(float gainDb) {
 
 bool HLNSinusoidalGain::Do(const SpectralPeakArray& in, SpectralPeakArray& out) {
     const float gainDb = FiniteOrZero(mAmount.load(std::memory_order_relaxed));
-    CopyKeepingCapacity(in, out);
+    out = in;
     if (out.GetnMaxPeaks() != in.GetnMaxPeaks())
         out.SetnMaxPeaks(in.GetnMaxPeaks());
     out.SetnPeaks(in.GetnPeaks());

@@ -1,6 +1,5 @@
 #include "Quorvel/Transformations/HLN/HLNSpectralShapeShift.hpp"
 
-#include "DSP/Data/CopyKeepingCapacity.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/Transformations/HLN/StoreTransformationConfig.hpp"
@@ -30,10 +29,10 @@ bool HLNSpectralShapeShift::InitControls() {
 bool HLNSpectralShapeShift::Do(const SpectralPeakArray& in, SpectralPeakArray& out) {
     const float shiftHz = FiniteOrZero(mAmount.load(std::memory_order_relaxed));
     if (!mConfig.GetInPlace())
-        CopyKeepingCapacity(in, out);
+        out = in;
     mEnvelope.SetSpectralRange(GlobalProcessInfo::GetSpectralRange());
     if (!mExtract.Do(in, mEnvelope) || !ShiftEnvelope(shiftHz)) {
-        CopyKeepingCapacity(in, out);
+        out = in;
         return false;
     }
     return mApply.Do(in, mEnvelope, out);

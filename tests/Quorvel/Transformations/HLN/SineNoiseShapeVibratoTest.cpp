@@ -14,7 +14,8 @@ namespace {
 
 using DSP::EScale;
 
-// A frame with n (at most 200) dB peaks at 100, 200, ... Hz falling by 3 dB each, and a residual of 513 bins.
+// A frame with n (at most 200) dB peaks at 100, 200, ... Hz falling by 3 dB each, and a residual of
+// 513 bins.
 DSP::Frame HarmonicFrame(int nPeaks, int residualScale = EScale::eLog) {
     DSP::Frame frame;
     DSP::SpectralPeakArray& peaks = frame.GetSpectralPeakArray();
