@@ -1,0 +1,243 @@
+#include "Quorvel/Transformations/HLN/HLNHarmonizer.hpp"
+
+#include "DSP/Data/GlobalProcessInfo.hpp"
+#include "DSP/Misc/Err.hpp"
+#include "DSP/Misc/FastMath.hpp"
+#include "Quorvel/Transformations/HLN/HarmonicFrameTools.hpp"
+#include "Quorvel/Transformations/HLN/StoreTransformationConfig.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace DSP {
+
+namespace {
+constexpr float kInitialGainDb = -10.f;
+constexpr float kInitialDelay1Ms = 3.f;
+constexpr float kInitialDelay2Ms = 6.f;
+constexpr float kShifterError = 10.f;
+// A voice whose linear gain is at or below this (about -80 dB) is left out.
+constexpr float kSilentGain = 0.0001f;
+// Fundamental candidates the voice frames make room for at configuration.
+constexpr int kReservedCandidates = 16;
+
+// Gives spectrum the representation and bin count of the engine's spectra.
+void PrepareSpectrum(Spectrum& spectrum, unsigned representation) {
+    spectrum.SetType(SpecTypeFlags({representation}));
+    spectrum.SetSize(kHarmonicBins);
+}
+
+template <class T> void Delay(TokenDelay<Array<T>>& line, const Array<T>& in, Array<T>& out) {
+    const Array<T>* delayed = line.Push(in);
+    if (delayed == nullptr)
+        out.SetSize(0); // the slot has not been written yet: nothing to mix
+    else
+        out = *delayed;
+}
+} // namespace
+
+HLNHarmonizer::HLNHarmonizer() {
+    mVoices[0].transposition = &mTransposition1;
+    mVoices[0].gainDb = &mGain1;
+    mVoices[0].delayMs = &mDelay1;
+    mVoices[1].transposition = &mTransposition2;
+    mVoices[1].gainDb = &mGain2;
+    mVoices[1].delayMs = &mDelay2;
+    mCurrentTime = &mPhaseManagement.GetInControls().Get("CurrentTime");
+    mCurrentPitch = &mPhaseManagement.GetInControls().Get("CurrentPitch");
+    Configure(FrameTransformationConfig());
+}
+
+bool HLNHarmonizer::ConcreteConfigure(const ProcessingConfig& config) {
+    if (!StoreTransformationConfig(*this, config, mConfig))
+        return false;
+    for (Voice& voice : mVoices)
+        if (!ConfigureVoice(voice))
+            return false;
+    SynthSineSpectrumConfig synthConfig;
+    synthConfig.SetSpectrumSize(kHarmonicBins);
+    if (!mSynthSine.Configure(synthConfig))
+        return false;
+    if (!mPhaseManagement.Configure(PhaseManagementConfig()))
+        return false;
+    mFrameCounter = 0;
+    mVoiceFramesInitialised = false;
+    mIgnoreResidual.DoControl(0.f);
+    return true;
+}
+
+bool HLNHarmonizer::ConfigureVoice(Voice& voice) {
+    voice.shifter.Stop();
+    if (!voice.shifter.Configure(FrameTransformationConfig()))
+        return false;
+    TokenDelayConfig lineConfig;
+    lineConfig.SetInitialDelay(0);
+    lineConfig.SetMaxDelay(kMaxDelayFrames);
+    if (!voice.magDelay.Configure(lineConfig) || !voice.phaseDelay.Configure(lineConfig) ||
+        !voice.sinDelay.Configure(lineConfig))
+        return false;
+    // Every slot and every array a line's token is copied into gets the engine's bin count
+    // now, so that storing and reading tokens on the render thread only copies.
+    const Array<float> bins(kHarmonicBins);
+    const Array<ComplexTmpl<float>> complexBins(kHarmonicBins);
+    voice.magDelay.PrepareTokens(bins);
+    voice.phaseDelay.PrepareTokens(bins);
+    voice.sinDelay.PrepareTokens(complexBins);
+    voice.delayedMags = bins;
+    voice.delayedPhases = bins;
+    voice.delayedSines = complexBins;
+    PrepareSpectrum(voice.output.GetResidualSpec(), SpecTypeFlags::eMagPhase);
+    PrepareSpectrum(voice.output.GetSinusoidalSpec(), SpecTypeFlags::eComplex);
+    if (voice.output.GetFundamental().GetnMaxCandidates() < kReservedCandidates)
+        voice.output.GetFundamental().SetnMaxCandidates(kReservedCandidates);
+    return true;
+}
+
+bool HLNHarmonizer::ConcreteStart() {
+    for (Voice& voice : mVoices) {
+        voice.magDelay.Start();
+        voice.phaseDelay.Start();
+        voice.sinDelay.Start();
+    }
+    mSynthSine.Start();
+    mPhaseManagement.Start();
+    for (Voice& voice : mVoices)
+        voice.shifter.Start();
+    return InitControls();
+}
+
+bool HLNHarmonizer::InitControls() {
+    FrameTransformation::InitControls();
+    mTransposition1.DoControl(static_cast<float>(std::pow(2.0, -0.41666666)));
+    mGain1.DoControl(kInitialGainDb);
+    mTransposition2.DoControl(static_cast<float>(std::pow(2.0, 0.25)));
+    mGain2.DoControl(kInitialGainDb);
+    mDelay1.DoControl(kInitialDelay1Ms);
+    mDelay2.DoControl(kInitialDelay2Ms);
+    mIgnoreResidual.DoControl(0.f);
+    for (Voice& voice : mVoices)
+        voice.shifter.GetErrorControl().DoControl(kShifterError);
+    return true;
+}
+
+int HLNHarmonizer::ForwardIgnoreResidual(float value) {
+    for (Voice& voice : mVoices)
+        voice.shifter.GetIgnoreResidualControl().DoControl(value);
+    return 0;
+}
+
+bool HLNHarmonizer::Do() {
+    DSP_CHECK(false, "Do with ports not implemented");
+    return false;
+}
+
+bool HLNHarmonizer::Do(const Frame& in, Frame& out) {
+    // Each control is read once, so a value written meanwhile cannot change between uses.
+    std::array<float, 2> ratio{};
+    std::array<float, 2> gainDb{};
+    std::array<float, 2> delayFrames{};
+    for (int v = 0; v < 2; ++v) {
+        ratio[v] = mVoices[v].transposition->GetLastValue();
+        gainDb[v] = mVoices[v].gainDb->GetLastValue();
+        delayFrames[v] = DelayFrames(mVoices[v].delayMs->GetLastValue());
+    }
+
+    if (&in != &out)
+        out = in;
+    out.SetIsSinusoidalSpectrumReady(true);
+    SynthesizeOutputPeaks(out);
+
+    // The first frame gives the voices' residuals their starting content (what a voice
+    // keeps while "IgnoreResidual" leaves its residual alone).
+    if (!mVoiceFramesInitialised) {
+        for (Voice& voice : mVoices)
+            voice.output.GetResidualSpec() = in.GetResidualSpec();
+        mVoiceFramesInitialised = true;
+    }
+
+    for (int v = 0; v < 2; ++v)
+        RunVoice(mVoices[v], in, ratio[v], delayFrames[v]);
+
+    ClearWet(out);
+    for (int v = 0; v < 2; ++v) {
+        const float gain = DSP_pow(10.f, gainDb[v] / 20.f);
+        // A gain too large for single precision would only fill the output with infinities.
+        if (mVoices[v].delayedMags.Size() > 0 && gain > kSilentGain && std::isfinite(gain))
+            MixFrames(out, mVoices[v], (gain * 100.f) * 0.01f);
+    }
+    // The input's residual phases and fundamental stay in the output, and large gains can
+    // overflow: nothing non-finite leaves the effect.
+    MakeHarmonicOutputFinite(out);
+    MakeSpectrumFinite(out.GetSinusoidalSpec());
+    return true;
+}
+
+void HLNHarmonizer::SynthesizeOutputPeaks(Frame& out) {
+    // These peaks feed the phase management's memory: nothing non-finite may enter it.
+    SpectralPeakArray& peaks = out.GetSpectralPeakArray();
+    MakePeaksFinite(peaks);
+    const double seconds = static_cast<double>(mFrameCounter) * GlobalProcessInfo::GetFrameSize() /
+                           GlobalProcessInfo::GetSampleRate();
+    mCurrentTime->DoControl(static_cast<float>(seconds));
+    ++mFrameCounter;
+    mCurrentPitch->DoControl(FirstCandidateFreq(out.GetFundamental()));
+    mPhaseManagement.Do(peaks);
+    mSynthSine.Do(peaks, out.GetSinusoidalSpec(), 1.0);
+}
+
+float HLNHarmonizer::DelayFrames(float delayMs) {
+    // ms · rate / 1000 / hop, written with the spectral range (half the rate) taken as a
+    // whole number of Hz, in double precision.
+    const auto rangeHz = static_cast<int>(GlobalProcessInfo::GetSpectralRange());
+    const double frames =
+        0.002 * rangeHz * static_cast<double>(delayMs) / GlobalProcessInfo::GetFrameSize();
+    // The lines would take their capacity as no delay at all; the longest delay they can
+    // give is one frame less (reached only above 500 ms at 96 kHz or with longer delays).
+    const auto longest = static_cast<double>(kMaxDelayFrames - 1);
+    return static_cast<float>(frames < longest ? frames : longest);
+}
+
+void HLNHarmonizer::RunVoice(Voice& voice, const Frame& in, float ratio, float delayFrames) {
+    voice.shifter.mAmount.store(ratio, std::memory_order_relaxed);
+    voice.shifter.Do(in.GetSpectralPeakArray(), in.GetFundamental(), in.GetResidualSpec(),
+                     voice.output.GetSinusoidalSpec(), voice.output.GetFundamental(),
+                     voice.output.GetResidualSpec());
+
+    // What enters a line stays there for up to 500 frames: it must be finite.
+    MakeSpectrumFinite(voice.output.GetResidualSpec());
+    MakeSpectrumFinite(voice.output.GetSinusoidalSpec());
+    const Array<float>& mags = voice.output.GetResidualSpec().GetMagBuffer();
+    const Array<float>& phases = voice.output.GetResidualSpec().GetPhaseBuffer();
+    const Array<ComplexTmpl<float>>& sines = voice.output.GetSinusoidalSpec().GetComplexArray();
+
+    voice.magDelay.GetDelayControl().DoControl(delayFrames);
+    voice.phaseDelay.GetDelayControl().DoControl(delayFrames);
+    voice.sinDelay.GetDelayControl().DoControl(delayFrames);
+    Delay(voice.magDelay, mags, voice.delayedMags);
+    Delay(voice.phaseDelay, phases, voice.delayedPhases);
+    Delay(voice.sinDelay, sines, voice.delayedSines);
+}
+
+void HLNHarmonizer::ClearWet(Frame& out) {
+    Array<float>& mags = out.GetResidualSpec().GetMagBuffer();
+    for (int k = 0; k < mags.Size(); ++k)
+        mags[k] = 0.f;
+    Array<ComplexTmpl<float>>& sines = out.GetSinusoidalSpec().GetComplexArray();
+    for (int k = 0; k < sines.Size(); ++k)
+        sines[k] = ComplexTmpl<float>(0.f, 0.f);
+}
+
+void HLNHarmonizer::MixFrames(Frame& out, const Voice& voice, float gain) {
+    // Only bins that both sides hold are mixed: a voice made from a spectrum of another
+    // size never reads or writes past either array.
+    Array<float>& mags = out.GetResidualSpec().GetMagBuffer();
+    const int nMags = std::min(mags.Size(), voice.delayedMags.Size());
+    for (int k = 0; k < nMags; ++k)
+        mags[k] += gain * voice.delayedMags[k];
+    Array<ComplexTmpl<float>>& sines = out.GetSinusoidalSpec().GetComplexArray();
+    const int nSines = std::min(sines.Size(), voice.delayedSines.Size());
+    for (int k = 0; k < nSines; ++k)
+        sines[k] += voice.delayedSines[k] * gain;
+}
+
+} // namespace DSP
