@@ -1,5 +1,6 @@
 #include "DSP/Processing/Transformations/FDCombFilter.hpp"
 
+#include "DSP/Data/CopyReusingStorage.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/FastMath.hpp"
 
@@ -52,7 +53,7 @@ bool FDCombFilter::Do(const Spectrum& in, Spectrum& out) {
         return false;
 
     out.SetSize(n);
-    mLinearIn = in;
+    CopyReusingStorage(mLinearIn, in);
     mLinearIn.ToLinear();
     const bool outWasDb = out.GetScale().GetValue() == EScale::eLog;
     if (outWasDb)

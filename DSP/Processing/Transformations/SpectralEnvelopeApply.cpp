@@ -1,5 +1,6 @@
 #include "DSP/Processing/Transformations/SpectralEnvelopeApply.hpp"
 
+#include "DSP/Data/CopyReusingStorage.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
 
 namespace DSP {
@@ -60,7 +61,7 @@ bool SpectralEnvelopeApply::Do(const Spectrum& in, const Spectrum& envelope, Spe
     // Without magnitude buffers there is nothing of the right size to write into.
     DSP_CHECK(in.GetType().IsSetFlag(SpecTypeFlags::eMagPhase),
               "SpectralEnvelopeApply::Do(): the spectrum needs magnitude and phase buffers");
-    out = in;
+    CopyReusingStorage(out, in);
 
     const BPFTmpl<float, float>& mag = envelope.GetMagBPF();
     Array<float>& outMag = out.GetMagBuffer();

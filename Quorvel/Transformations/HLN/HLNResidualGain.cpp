@@ -1,5 +1,6 @@
 #include "Quorvel/Transformations/HLN/HLNResidualGain.hpp"
 
+#include "DSP/Data/CopyReusingStorage.hpp"
 #include "DSP/Misc/FastMath.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/Transformations/HLN/StoreTransformationConfig.hpp"
@@ -25,7 +26,7 @@ bool HLNResidualGain::InitControls() {
 
 bool HLNResidualGain::Do(const Spectrum& in, Spectrum& out) {
     const float gainDb = FiniteOrZero(mAmount.load(std::memory_order_relaxed));
-    out = in;
+    CopyReusingStorage(out, in);
     const int n = in.GetSize();
     if (in.GetScale().GetValue() == EScale::eLog) {
         for (int k = 0; k < n; ++k)

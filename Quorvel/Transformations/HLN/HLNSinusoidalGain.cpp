@@ -1,5 +1,6 @@
 #include "Quorvel/Transformations/HLN/HLNSinusoidalGain.hpp"
 
+#include "DSP/Data/CopyReusingStorage.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/Transformations/HLN/StoreTransformationConfig.hpp"
 
@@ -31,7 +32,7 @@ int HLNSinusoidalGain::SetResidualGain(float gainDb) {
 
 bool HLNSinusoidalGain::Do(const SpectralPeakArray& in, SpectralPeakArray& out) {
     const float gainDb = FiniteOrZero(mAmount.load(std::memory_order_relaxed));
-    out = in;
+    CopyReusingStorage(out, in);
     if (out.GetnMaxPeaks() != in.GetnMaxPeaks())
         out.SetnMaxPeaks(in.GetnMaxPeaks());
     out.SetnPeaks(in.GetnPeaks());

@@ -1,5 +1,6 @@
 #include "Quorvel/Transformations/HLN/HLNSpectralShapeShift.hpp"
 
+#include "DSP/Data/CopyReusingStorage.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/Transformations/HLN/StoreTransformationConfig.hpp"
@@ -29,10 +30,10 @@ bool HLNSpectralShapeShift::InitControls() {
 bool HLNSpectralShapeShift::Do(const SpectralPeakArray& in, SpectralPeakArray& out) {
     const float shiftHz = FiniteOrZero(mAmount.load(std::memory_order_relaxed));
     if (!mConfig.GetInPlace())
-        out = in;
+        CopyReusingStorage(out, in);
     mEnvelope.SetSpectralRange(GlobalProcessInfo::GetSpectralRange());
     if (!mExtract.Do(in, mEnvelope) || !ShiftEnvelope(shiftHz)) {
-        out = in;
+        CopyReusingStorage(out, in);
         return false;
     }
     return mApply.Do(in, mEnvelope, out);

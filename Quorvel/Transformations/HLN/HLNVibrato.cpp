@@ -1,5 +1,6 @@
 #include "Quorvel/Transformations/HLN/HLNVibrato.hpp"
 
+#include "DSP/Data/CopyReusingStorage.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/Transformations/HLN/StoreTransformationConfig.hpp"
 
@@ -48,7 +49,7 @@ bool HLNVibrato::Do(const SpectralPeakArray& in, SpectralPeakArray& out) {
     // Without a copy, out must already hold in's peaks; one that does not (a broken promise)
     // is given them rather than written out of bounds.
     if (!mConfig.GetInPlace() || out.GetnPeaks() != in.GetnPeaks())
-        out = in;
+        CopyReusingStorage(out, in);
 
     mOscillator.GetPitchControl().DoControl(mFreq.GetLastValue());
     mOscillator.GetAmplitudeControl().DoControl(mWidth.GetLastValue());
