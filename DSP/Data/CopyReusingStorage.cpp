@@ -49,8 +49,8 @@ void CopyReusingStorage(Fundamental& dst, const Fundamental& src) {
 void CopyReusingStorage(Spectrum& dst, const Spectrum& src) {
     if (&dst == &src)
         return;
-    // Spectra keep their storage exactly as large as their bins, so sizing dst like src
-    // reallocates only when the bin count changes, which a stream of spectra never does.
+    // Sizing a spectrum only ever grows its storage, so sizing dst like src reallocates only
+    // when src has more bins (or points) than dst has ever held.
     const SpecTypeFlags& type = src.GetType();
     dst.SetType(type);
     dst.SetSize(src.GetSize());
