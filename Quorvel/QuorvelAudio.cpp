@@ -4,14 +4,8 @@
 #include "DSP/Misc/FastMath.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/DenormalGuard.hpp"
+#include "Quorvel/Engine/EffectFactory.hpp"
 #include "Quorvel/QuorvelDocument.hpp"
-#include "Quorvel/Transformations/OscillatingSpectralNotch.hpp"
-#include "Quorvel/Transformations/SampleAndHold.hpp"
-#include "Quorvel/Transformations/SpectralAmplitudeModulation.hpp"
-#include "Quorvel/Transformations/SpectralDelay.hpp"
-#include "Quorvel/Transformations/SpectralFreeze.hpp"
-#include "Quorvel/Transformations/SpectralNotch.hpp"
-#include "Quorvel/Transformations/ThreeBandFilter.hpp"
 #include "orvane/Exception.hpp"
 
 #include <algorithm>
@@ -25,27 +19,6 @@ constexpr int kInputMask = QuorvelAudio::kWindowSize - 1;
 constexpr int kOutputMask = QuorvelAudio::kOutputRingSize - 1;
 // A block that is not given a maximum length is processed in pieces of this many samples.
 constexpr unsigned int kDefaultMaxBlock = 4096;
-
-std::unique_ptr<DSP::FrameTransformationTmpl<DSP::Spectrum>> createShortTimeEffect(int id) {
-    switch (id) {
-    case 0:
-        return std::make_unique<DSP::SpectralNotch>();
-    case 1:
-        return std::make_unique<DSP::OscillatingSpectralNotch>();
-    case 4:
-        return std::make_unique<DSP::SpectralDelay>();
-    case 5:
-        return std::make_unique<DSP::ThreeBandFilter>();
-    case 6:
-        return std::make_unique<DSP::SpectralAmplitudeModulation>();
-    case 7:
-        return std::make_unique<DSP::SpectralFreeze>();
-    case 8:
-        return std::make_unique<DSP::SampleAndHold>();
-    default:
-        return nullptr;
-    }
-}
 
 } // namespace
 
@@ -71,28 +44,34 @@ void QuorvelAudio::InitializeTransformations() {
 }
 
 void QuorvelAudio::AddTransformation(const ProgramDescription& program) {
-    if (program.category != KavCategoryIds::SFFT) {
-        // The harmonic path has no effects yet; the position is kept so that harmonic
-        // positions stay equal to preset numbers minus the short-time count.
-        mHLNEffects.push_back({nullptr});
+    const bool shortTime = program.category == KavCategoryIds::SFFT;
+    std::array<DSP::FrameTransformation*, kChannels> instances{};
+    if (shortTime) {
+        ShortTimeEffect effect;
+        for (size_t c = 0; c < kChannels; ++c) {
+            effect.instances[c].reset(static_cast<DSP::FrameTransformationTmpl<DSP::Spectrum>*>(
+                Quorvel::CreateEffect(program.id).release()));
+            instances[c] = effect.instances[c].get();
+        }
+        mSFFTEffects.push_back(std::move(effect));
+        mSFFTActive.push_back(false);
+    } else {
+        // A harmonic program runs on channel 0 only: one instance.
+        mHLNEffects.push_back({Quorvel::CreateEffect(program.id)});
         mHLNActive.push_back(false);
-        return;
+        instances[0] = mHLNEffects.back().instance.get();
     }
-    ShortTimeEffect effect;
-    for (auto& instance : effect.instances)
-        instance = createShortTimeEffect(int(program.id));
     for (const ProgramParameterDescription& row : program) {
         ResolvedRoute& route = mRoutes[row.parameter.index];
         route.row = &row;
         route.presetNumber = program.presetNumber;
+        route.effects = instances;
         if (row.effectControl == kEffectAmount)
             continue;
-        for (int c = 0; c < kChannels; ++c)
-            route.controls[size_t(c)] =
-                &effect.instances[size_t(c)]->GetInControls().Get(row.effectControl);
+        for (size_t c = 0; c < kChannels; ++c)
+            if (instances[c])
+                route.controls[c] = &instances[c]->GetInControls().Get(row.effectControl);
     }
-    mSFFTEffects.push_back(std::move(effect));
-    mSFFTActive.push_back(false);
 }
 
 int QuorvelAudio::TransformationString2Id(const char* className) {
@@ -107,6 +86,8 @@ int QuorvelAudio::TransformationString2Id(const char* className) {
 void QuorvelAudio::ConfigureTransformations() {
     DSP::FrameTransformationConfig config;
     config.SetInPlace(true);
+    for (size_t q = 0; q < mHLNEffects.size(); ++q)
+        configureHarmonicEffect(q);
     for (auto& effect : mSFFTEffects)
         for (auto& instance : effect.instances) {
             instance->Stop();
@@ -114,7 +95,20 @@ void QuorvelAudio::ConfigureTransformations() {
         }
 }
 
+void QuorvelAudio::configureHarmonicEffect(size_t position) {
+    DSP::FrameTransformationConfig config;
+    config.SetInPlace(true);
+    // The harmonizer's curve: four points at (-12, 1).
+    if (ProgramId(unsigned(position), KavCategoryIds::HLN) == kHarmonizerId)
+        for (int i = 0; i < 4; ++i)
+            config.GetAmountCurve().GetPointArray().AddElem({-12.0f, 1.0f});
+    mHLNEffects[position].instance->Stop();
+    mHLNEffects[position].instance->Configure(config);
+}
+
 void QuorvelAudio::StartTransformations() {
+    for (auto& effect : mHLNEffects)
+        effect.instance->Start();
     for (auto& effect : mSFFTEffects)
         for (auto& instance : effect.instances)
             instance->Start();
@@ -129,8 +123,17 @@ void QuorvelAudio::ActivateTransformation(unsigned int presetNumber, KavCategory
         const size_t position = presetNumber - mSFFTEffects.size();
         if (position < mHLNActive.size()) {
             mHLNActive[position] = true;
-            if (mHLNEffects[position].instance)
-                mHLNEffects[position].instance->Reset();
+            // A harmonic program starts from silence: a new chain (the analysis streams and
+            // the overlap-adds keep what they last heard) and its effect's delay lines and
+            // tracks restarted, so nothing heard when it was last current comes back.
+            // (This allocates: it runs on the host's thread, inside the suspend bracket.)
+            if (mInitialized) {
+                mHarmonic = std::make_unique<HarmonicBuffers>();
+                mHarmonic->path.Configure();
+                configureHarmonicEffect(position);
+                mHLNEffects[position].instance->Start();
+            }
+            mHLNEffects[position].instance->Reset();
         }
     }
 }
@@ -170,20 +173,31 @@ QuorvelAudio::getSFFTTransformation(unsigned int position, int channel) const {
     return *mSFFTEffects.at(position).instances.at(size_t(channel));
 }
 
+void QuorvelAudio::DoHLNTransformations(const DSP::Frame& in, DSP::Frame& out) {
+    bool first = true;
+    for (size_t q = 0; q < mHLNEffects.size(); ++q) {
+        if (!mHLNActive[q])
+            continue;
+        if (first)
+            mHLNEffects[q].instance->Do(in, out);
+        else
+            mHLNEffects[q].instance->Do(out, out);
+        first = false;
+    }
+}
+
 int QuorvelAudio::ProgramId(unsigned int position, KavCategoryIds family) const {
-    if (family != KavCategoryIds::HLN || position >= mHLNEffects.size() ||
-        !mHLNEffects[position].instance)
+    if (family != KavCategoryIds::HLN || position >= mHLNEffects.size())
         return -1;
     return TransformationString2Id(mHLNEffects[position].instance->GetDSPClassName());
 }
 
 bool QuorvelAudio::isProgramAvailable(unsigned int presetNumber) const {
-    if (presetNumber >= mDocument.getPresetCount())
-        return false;
-    if (presetNumber < mSFFTEffects.size())
-        return true;
-    const size_t position = presetNumber - mSFFTEffects.size();
-    return position < mHLNEffects.size() && mHLNEffects[position].instance != nullptr;
+    return presetNumber < mDocument.getPresetCount();
+}
+
+bool QuorvelAudio::isHarmonic(unsigned int presetNumber) const {
+    return mDocument.getQuorvelPreset(presetNumber).getCategory() == KavCategoryIds::HLN;
 }
 
 // ---- parameters ---------------------------------------------------------------------------
@@ -238,17 +252,17 @@ float QuorvelAudio::toDspValue(DspValueScaling scaling, float value) {
 }
 
 void QuorvelAudio::routeValue(unsigned int index, float value) {
-    if (index >= mRoutes.size() || !mRoutes[index].row ||
-        mRoutes[index].presetNumber >= mSFFTEffects.size())
-        return; // not an effect parameter, or a harmonic program without an effect yet
+    if (index >= mRoutes.size() || !mRoutes[index].row)
+        return; // not an effect parameter
     const ResolvedRoute& route = mRoutes[index];
     const float converted = toDspValue(route.row->scaling, value);
-    ShortTimeEffect& effect = mSFFTEffects[route.presetNumber];
-    for (int c = 0; c < kChannels; ++c) {
-        if (DSP::InControl* control = route.controls[size_t(c)])
+    for (size_t c = 0; c < kChannels; ++c) {
+        if (!route.effects[c])
+            continue;
+        if (DSP::InControl* control = route.controls[c])
             control->DoControl(converted);
         else
-            effect.instances[size_t(c)]->mAmount.store(converted, std::memory_order_relaxed);
+            route.effects[c]->mAmount.store(converted, std::memory_order_relaxed);
     }
 }
 
@@ -280,7 +294,19 @@ void QuorvelAudio::setMaxBufferSize(unsigned int frames) {
 
 double QuorvelAudio::getLatency() const {
     const unsigned int rate = getSamplingRate();
-    return rate == 0 ? 0.0 : double(kShortTimeDelay) / double(rate);
+    return rate == 0 ? 0.0 : double(getLatencySamples()) / double(rate);
+}
+
+unsigned int QuorvelAudio::getPreRollSamples() const {
+    return isHarmonic(mCurrentPreset.load(std::memory_order_relaxed))
+               ? unsigned(Quorvel::HarmonicPath::kLatencySamples)
+               : unsigned(2 * kHopSize);
+}
+
+unsigned int QuorvelAudio::getLatencySamples() const {
+    return isHarmonic(mCurrentPreset.load(std::memory_order_relaxed))
+               ? unsigned(Quorvel::HarmonicPath::kLatencySamples)
+               : unsigned(kShortTimeDelay);
 }
 
 unsigned int QuorvelAudio::channelCount() const {
@@ -294,6 +320,9 @@ void QuorvelAudio::resetValues() {
     mTrigger = kWindowSize - 1;
     mOutputWrite = kWindowSize;
     mOutputRead = 0;
+    mHLNWritePosition = 0;
+    if (mHarmonic)
+        mHarmonic->path.Reset();
     mGain.store(documentValue(ParameterIndex::Gain), std::memory_order_relaxed);
     mDryWet.store(documentValue(ParameterIndex::DryWet), std::memory_order_relaxed);
 }
@@ -307,6 +336,7 @@ void QuorvelAudio::allocateBuffers() {
         buffers.outputRing.assign(kOutputRingSize, 0.0f);
         buffers.dryHop.assign(kHopSize, 0.0f);
     }
+    mHarmonic = std::make_unique<HarmonicBuffers>();
 }
 
 void QuorvelAudio::configureChains() {
@@ -341,6 +371,7 @@ void QuorvelAudio::configureChains() {
         chain->overlapAdd.Stop();
         chain->overlapAdd.Configure(overlapAddConfig);
     }
+    mHarmonic->path.Configure();
     ConfigureTransformations();
 }
 
@@ -394,12 +425,11 @@ void QuorvelAudio::presetChanged() {
 void QuorvelAudio::DoProcess(float** inputs, float** outputs, unsigned int frames) {
     const GlobalProcessInfo::Scope processInfo(mProcessInfo);
     Quorvel::DenormalGuard denormalGuard;
-    const unsigned int preset = mCurrentPreset.load(std::memory_order_relaxed);
-    if (!mInitialized || !isProgramAvailable(preset) ||
-        mDocument.getQuorvelPreset(preset).getCategory() != KavCategoryIds::SFFT) {
+    if (!mInitialized) {
         processSilence(outputs, frames);
         return;
     }
+    const bool harmonic = isHarmonic(mCurrentPreset.load(std::memory_order_relaxed));
     // A block longer than the input copy is processed in pieces: the stream is the same.
     const unsigned int piece = unsigned(mBuffers[0].inputCopy.size());
     const int channels = int(channelCount());
@@ -412,7 +442,11 @@ void QuorvelAudio::DoProcess(float** inputs, float** outputs, unsigned int frame
             in[c] = inputs[c] ? inputs[c] + done : nullptr;
             out[c] = outputs[c] ? outputs[c] + done : nullptr;
         }
-        processShortTime(in, out, n);
+        copyInputs(in, n);
+        if (harmonic)
+            processHarmonic(out, n);
+        else
+            processShortTime(out, n);
     }
 }
 
@@ -422,7 +456,7 @@ void QuorvelAudio::processSilence(float** outputs, unsigned int frames) {
             std::fill(outputs[c], outputs[c] + frames, 0.0f);
 }
 
-void QuorvelAudio::processShortTime(float** inputs, float** outputs, unsigned int frames) {
+void QuorvelAudio::copyInputs(float** inputs, unsigned int frames) {
     const int channels = int(channelCount());
     // Copied first: a host may pass the same buffer as input and output. Samples that are not
     // finite become 0 before they reach the rings, the analysis or the dry path.
@@ -433,7 +467,37 @@ void QuorvelAudio::processShortTime(float** inputs, float** outputs, unsigned in
         else
             std::fill(copy, copy + frames, 0.0f);
     }
+}
 
+// The harmonic path reads channel 0 and writes its output to every channel; it never sets the
+// clip indicator.
+void QuorvelAudio::processHarmonic(float** outputs, unsigned int frames) {
+    const int channels = int(channelCount());
+    HarmonicBuffers& harmonic = *mHarmonic;
+    std::vector<float>& ring = mBuffers[0].outputRing;
+    for (unsigned int i = 0; i < frames; ++i) {
+        harmonic.input[size_t(mHLNWritePosition)] = mBuffers[0].inputCopy[i];
+        if (mHLNWritePosition == kHopSize - 1) {
+            harmonic.path.ProcessHop(
+                harmonic.input.data(), mGain.load(std::memory_order_relaxed),
+                mDryWet.load(std::memory_order_relaxed), harmonic.hopOutput.data(),
+                [this](const DSP::Frame& in, DSP::Frame& out) { DoHLNTransformations(in, out); });
+            for (int k = 0; k < kHopSize; ++k)
+                ring[size_t((mOutputWrite + k) & kOutputMask)] = harmonic.hopOutput[size_t(k)];
+            mOutputWrite = (mOutputWrite + kHopSize) & kOutputMask;
+        }
+        mHLNWritePosition = (mHLNWritePosition + 1) & (kHopSize - 1);
+        const float y = ring[size_t(mOutputRead)];
+        ring[size_t(mOutputRead)] = 0.0f;
+        for (int c = 0; c < channels; ++c)
+            if (outputs[c])
+                outputs[c][i] = y;
+        mOutputRead = (mOutputRead + 1) & kOutputMask;
+    }
+}
+
+void QuorvelAudio::processShortTime(float** outputs, unsigned int frames) {
+    const int channels = int(channelCount());
     bool clipped = false;
     for (unsigned int i = 0; i < frames; ++i) {
         for (auto& buffers : mBuffers)

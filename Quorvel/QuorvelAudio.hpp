@@ -10,6 +10,7 @@
 #include "DSP/Processing/Synthesis/SpectralSynthesis.hpp"
 #include "DSP/Processing/Transformations/FrameTransformation.hpp"
 #include "DSP/Processing/Transformations/FrameTransformationTmpl.hpp"
+#include "Quorvel/Engine/HarmonicPath.hpp"
 #include "Quorvel/ProgramParameters/ProgramTable.hpp"
 #include "orvane/Audio.hpp"
 
@@ -28,9 +29,11 @@ class QuorvelPreset;
 //
 // The short-time path analyses, per channel, the last 1024 input samples (a 1025-sample
 // Blackman-Harris window, 513 bins), runs the current program's effect, resynthesizes and
-// overlap-adds; its output is the input delayed by 768 samples, which `getLatency` reports.
-// Harmonic programs have no engine path yet: while one is current the output is silence and
-// `isProgramAvailable` says so.
+// overlap-adds; its output is the input delayed by 768 samples. The harmonic path
+// (Quorvel::HarmonicPath) analyses channel 0 into sinusoids, fundamental and residual, runs the
+// current harmonic program's effect, resynthesizes, and writes the result to every channel; its
+// output, dry and wet alike, is channel 0 delayed by 2048 samples. `getLatency` reports the
+// current program's delay.
 //
 // Threads: `DoProcess` runs on the render thread under the base's lock; `Initialize`,
 // `setMaxBufferSize` and `presetChanged` on the host's main thread inside the suspend bracket;
@@ -64,14 +67,20 @@ public:
     void setMaxBufferSize(unsigned int frames) override;
     // A host reset only suspends and resumes the engine; its buffers are kept.
     void reset() override {}
-    // The delay of the output in seconds: 768 samples at the current rate.
+    // The delay of the output in seconds at the current rate: 768 samples for a short-time
+    // program, 2048 for a harmonic one.
     double getLatency() const override;
     // The same in samples.
-    unsigned int getLatencySamples() const { return kShortTimeDelay; }
+    unsigned int getLatencySamples() const;
+    // How many samples of silence an offline render feeds before the input so that the
+    // output's first samples are as fully processed as any later ones.
+    unsigned int getPreRollSamples() const;
     void setParameter(unsigned int index, const orvane::Parameter& parameter) override;
 
     // True when the engine has a path for the program of this preset number.
     bool isProgramAvailable(unsigned int presetNumber) const;
+    // True when that program runs on the harmonic path (channel 0 only).
+    bool isHarmonic(unsigned int presetNumber) const;
     // Whether the effect at a short-time position runs in the chain.
     bool isSFFTTransformationActive(unsigned int position) const;
     bool isHLNTransformationActive(unsigned int position) const;
@@ -112,24 +121,33 @@ private:
     struct ResolvedRoute {
         const ProgramParameterDescription* row = nullptr; // null: the parameter goes nowhere
         unsigned int presetNumber = 0;
-        std::array<DSP::InControl*, kChannels> controls{}; // null when it goes to mAmount
+        std::array<DSP::FrameTransformation*, kChannels> effects{}; // one for a harmonic program
+        std::array<DSP::InControl*, kChannels> controls{};          // null when it goes to mAmount
     };
     struct ShortTimeEffect {
         std::array<std::unique_ptr<DSP::FrameTransformationTmpl<DSP::Spectrum>>, kChannels>
             instances;
     };
     struct HarmonicEffect {
-        std::unique_ptr<DSP::FrameTransformation> instance; // null until the path exists
+        std::unique_ptr<DSP::FrameTransformation> instance;
     };
+    struct HarmonicBuffers {
+        Quorvel::HarmonicPath path;
+        std::array<float, kHopSize> input{};     // the hop being filled
+        std::array<float, kHopSize> hopOutput{}; // the latest mixed hop
+    };
+    static constexpr int kHarmonizerId = 11;
 
     // Effect lists, one entry per program of the family, in preset order.
     void InitializeTransformations();
     void AddTransformation(const ProgramDescription& program);
     void ConfigureTransformations();
+    void configureHarmonicEffect(size_t position);
     void StartTransformations();
     void ActivateTransformation(unsigned int presetNumber, KavCategoryIds family);
     void DeactivateTransformation(unsigned int presetNumber, KavCategoryIds family);
     void DoSFFTTransformations(const DSP::Spectrum& in, DSP::Spectrum& out, int channel);
+    void DoHLNTransformations(const DSP::Frame& in, DSP::Frame& out);
     void routeValue(unsigned int index, float value);
     static float toDspValue(DspValueScaling scaling, float value);
     void sendProgramValues(unsigned int presetNumber);
@@ -138,7 +156,9 @@ private:
     void resetValues();
     void allocateBuffers();
     void configureChains();
-    void processShortTime(float** inputs, float** outputs, unsigned int frames);
+    void copyInputs(float** inputs, unsigned int frames);
+    void processShortTime(float** outputs, unsigned int frames);
+    void processHarmonic(float** outputs, unsigned int frames);
     void processSilence(float** outputs, unsigned int frames);
     void processShortTimeHop(int channels);
     unsigned int channelCount() const;
@@ -160,6 +180,8 @@ private:
     int mTrigger = 0;       // input ring position that completes the next hop
     int mOutputWrite = 0;   // output rings
     int mOutputRead = 0;
+    std::unique_ptr<HarmonicBuffers> mHarmonic; // created by Initialize
+    int mHLNWritePosition = 0;                  // in the hop being filled
 
     std::vector<ShortTimeEffect> mSFFTEffects;
     std::vector<HarmonicEffect> mHLNEffects;

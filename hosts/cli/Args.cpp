@@ -144,6 +144,32 @@ void parseState(Cursor& cursor, ParsedArgs& parsed) {
     }
 }
 
+void parseAnalyze(Cursor& cursor, ParsedArgs& parsed) {
+    std::vector<std::string> positional;
+    AnalyzeOptions& a = parsed.analyze;
+    while (!cursor.done()) {
+        const std::string& arg = cursor.next();
+        if (isHelp(arg)) {
+            parsed.command = Command::Help;
+            parsed.helpTopic = "analyze";
+            return;
+        }
+        if (arg == "--csv")
+            a.csvFile = cursor.valueOf(arg);
+        else if (arg == "--json")
+            a.json = true;
+        else if (arg == "--quiet" || arg == "-q")
+            a.quiet = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            unknownOption("analyze", arg);
+        else
+            positional.push_back(arg);
+    }
+    if (positional.size() != 1)
+        throw usageError("analyze takes one input file (see 'quorvel analyze --help')");
+    a.input = positional[0];
+}
+
 } // namespace
 
 std::optional<double> numberFrom(const std::string& text) {
@@ -192,6 +218,9 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     } else if (command == "state") {
         parsed.command = Command::State;
         parseState(cursor, parsed);
+    } else if (command == "analyze") {
+        parsed.command = Command::Analyze;
+        parseAnalyze(cursor, parsed);
     } else if (command == "demo") {
         parsed.command = Command::Demo;
         bool haveFolder = false;
@@ -208,8 +237,9 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             haveFolder = true;
         }
     } else {
-        throw usageError("unknown command '" + command +
-                         "'; commands are programs, render, state, demo (see 'quorvel --help')");
+        throw usageError(
+            "unknown command '" + command +
+            "'; commands are programs, render, state, analyze, demo (see 'quorvel --help')");
     }
     if (parsed.command == Command::Help && !parsed.helpTopic.empty())
         helpText(parsed.helpTopic);
@@ -226,6 +256,7 @@ commands:
   programs [--json]          list the fifteen programs and their parameters
   render IN OUT [options]    render an audio file through a program
   state [options] [-o FILE]  write a program text (the plug-in's saved state)
+  analyze IN [--csv F] [--json]  show the fundamental the harmonic analysis hears, hop by hop
   demo [DIR]                 render a built-in sound through every program
 
 'quorvel COMMAND --help' explains a command. Examples:
@@ -284,6 +315,26 @@ Examples:
   quorvel state --program "Delay Spectral Bands" --set "LoDelay [ms]=250" -o delay.xml
   quorvel render in.wav out.wav --state delay.xml
 )";
+    if (topic == "analyze")
+        return R"(usage: quorvel analyze IN [--csv FILE] [--json] [--quiet]
+
+Runs the harmonic programs' analysis over the first channel of IN (the same input rules as
+'render') and writes one row per 256-sample hop, as CSV on standard output (or into FILE with
+--csv), or as one JSON document with --json. Columns:
+  time_s     where in IN the analysed window is centred, in seconds
+  f0_hz      the fundamental frequency, 0 when the hop is unvoiced
+  error      the fundamental's mismatch error (lower is more certain; 0 when unvoiced); the
+             harmonic programs treat a hop as unreliable above "VoiceThrld [%]" * 0.04
+  peaks      spectral peaks found (up to 6000 Hz, above -80 dB)
+  harmonics  harmonics of the fundamental tracked, 0 when unvoiced
+On a terminal a summary follows on standard error: the voiced fraction, the median and the
+range of the fundamental; long files show a progress bar (--quiet silences both).
+
+Examples:
+  quorvel analyze voice.wav
+  quorvel analyze voice.wav --csv pitch.csv
+  quorvel analyze voice.wav --json > pitch.json
+)";
     if (topic == "demo")
         return R"(usage: quorvel demo [DIR]
 
@@ -294,7 +345,8 @@ program, the output level, the time taken and the real-time factor.
 Example:
   quorvel demo /tmp/quorvel-demo
 )";
-    throw usageError("no help on '" + topic + "'; commands are programs, render, state, demo");
+    throw usageError("no help on '" + topic +
+                     "'; commands are programs, render, state, analyze, demo");
 }
 
 } // namespace quorvel::cli

@@ -35,7 +35,14 @@ struct RenderOptions {
     bool quiet = false;
 };
 
-enum class Command { Help, Programs, Render, State, Demo };
+struct AnalyzeOptions {
+    std::string input;
+    std::optional<std::string> csvFile; // rows as CSV into this file instead of standard output
+    bool json = false;                  // rows and summary as one JSON document
+    bool quiet = false;                 // no progress bar, no summary
+};
+
+enum class Command { Help, Programs, Render, State, Analyze, Demo };
 
 struct ParsedArgs {
     Command command = Command::Help;
@@ -43,6 +50,7 @@ struct ParsedArgs {
     bool json = false;                      // programs --json
     RenderOptions render;                   // render; its session part also serves `state`
     std::optional<std::string> stateOutput; // state -o FILE
+    AnalyzeOptions analyze;
     std::string demoFolder = "quorvel-demo";
 };
 

@@ -3,6 +3,7 @@
 #include "Quorvel/ProgramParameters/ProgramTable.hpp"
 #include "Quorvel/QuorvelAudio.hpp"
 #include "Quorvel/QuorvelDocument.hpp"
+#include "hosts/cli/Analyze.hpp"
 #include "hosts/cli/AudioFile.hpp"
 #include "hosts/cli/CliError.hpp"
 #include "hosts/cli/DemoSound.hpp"
@@ -148,10 +149,15 @@ void listProgramsText(const std::vector<bool>& available, std::FILE* out) {
     }
 }
 
-void checkAvailable(const Session& session) {
-    if (!session.currentProgramAvailable())
-        throw processingError(std::string("\"") + session.currentProgram().name +
-                              "\" is a harmonic program; their engine path is not available yet");
+// A harmonic program reads the first channel and writes its result to every channel: said once,
+// on standard error, when it is given a stereo file.
+void noteFirstChannelOnly(const Session& session, const AudioData& input, bool quiet) {
+    if (!quiet && input.channelCount() > 1 &&
+        session.currentProgram().category == KavCategoryIds::HLN)
+        std::fprintf(stderr,
+                     "quorvel: note: \"%s\" is a harmonic program: it processes the first "
+                     "channel and writes the result to both\n",
+                     session.currentProgram().name);
 }
 
 // Applies the untimed settings now and returns the timed ones, checked against the input.
@@ -226,7 +232,7 @@ void renderFile(const RenderOptions& options) {
     Session session;
     session.prepareEngine(input.sampleRate, input.channelCount(), options.blockFrames);
     session.applyOptions(options.session);
-    checkAvailable(session);
+    noteFirstChannelOnly(session, input, options.quiet);
     std::vector<ResolvedSetting> timed =
         applySettings(session, options.session, input.sampleRate, input.frameCount());
 
@@ -262,18 +268,12 @@ void runDemo(const std::string& folder, std::FILE* out) {
     const int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     writeAudioFile(folder + "/input.wav", input, format);
     const double seconds = double(input.frameCount()) / input.sampleRate;
-    const std::vector<bool> available = availablePrograms();
 
     std::fprintf(out, "Built-in sound: %s/input.wav (%.1f s, mono, %d Hz)\n\n", folder.c_str(),
                  seconds, kDemoRate);
     std::fprintf(out, "%-3s %-24s %-40s %9s %9s %9s %9s\n", "#", "program", "output", "peak dB",
                  "rms dB", "time ms", "x rt");
     for (const ProgramDescription* p : ProgramTable::kPrograms) {
-        if (!available[p->presetNumber]) {
-            std::fprintf(out, "%-3u %-24s %s\n", p->presetNumber, p->name,
-                         "(harmonic path not available yet)");
-            continue;
-        }
         RenderOptions options;
         options.session.program = std::to_string(p->presetNumber);
         // The freeze only shows itself once fired: press Fire during the sung phrase.
@@ -316,6 +316,9 @@ int runCommandLine(const std::vector<std::string>& args) {
             break;
         case Command::State:
             writeState(parsed.render.session, parsed.stateOutput, stdout);
+            break;
+        case Command::Analyze:
+            analyzeFile(parsed.analyze, stdout);
             break;
         case Command::Demo:
             runDemo(parsed.demoFolder, stdout);

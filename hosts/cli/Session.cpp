@@ -206,7 +206,7 @@ AudioData Session::render(const AudioData& input, std::vector<ResolvedSetting> t
     // delayed by its latency, but a fresh stream's first hop carries no input and its second
     // is only half overlap-added, so the input is preceded by two hops of silence (and then
     // every input sample comes out whole) and followed by enough to flush the tail.
-    const int64_t preRoll = compensateLatency ? int64_t(2 * QuorvelAudio::kHopSize) : 0;
+    const int64_t preRoll = compensateLatency ? int64_t(mEngine->getPreRollSamples()) : 0;
     const int64_t latency = compensateLatency ? int64_t(latencyFrames()) : 0;
     const int64_t total = preRoll + frames + latency;
     std::stable_sort(timed.begin(), timed.end(),

@@ -20,12 +20,15 @@ constexpr int kDelay = QuorvelAudio::kShortTimeDelay;
 // is silence (and input samples 0..255 never reach an output hop).
 constexpr size_t kFirstOutput = 1024;
 
-std::vector<unsigned int> shortTimePrograms() {
+std::vector<unsigned int> allPrograms() {
     std::vector<unsigned int> programs;
     for (const ProgramDescription* p : ProgramTable::kPrograms)
-        if (p->category == KavCategoryIds::SFFT)
-            programs.push_back(p->presetNumber);
+        programs.push_back(p->presetNumber);
     return programs;
+}
+
+bool isHarmonic(unsigned int program) {
+    return ProgramTable::program(program).category == KavCategoryIds::HLN;
 }
 
 int activeShortTimeCount(const QuorvelAudio& engine) {
@@ -45,13 +48,16 @@ double snrDb(const std::vector<float>& reference, const std::vector<float>& actu
     return 10.0 * std::log10(signal / std::max(error, 1e-300));
 }
 
-// Whether `output` is the dry-only stream of `input`: silence until the first hop is out,
-// then the input 768 samples late.
+// Whether `output` is the dry-only stream of `input` for a program whose output is delayed by
+// `delay`: silence until the first hop is out (or the delayed input arrives), then the input
+// `delay` samples late; a harmonic program hears channel 0 only and writes it everywhere.
 ::testing::AssertionResult isDryStream(const std::vector<std::vector<float>>& input,
-                                       const std::vector<std::vector<float>>& output) {
-    for (size_t c = 0; c < input.size(); ++c)
-        for (size_t i = 0; i < input[c].size(); ++i) {
-            const float expected = i < kFirstOutput ? 0.0f : input[c][i - kDelay];
+                                       const std::vector<std::vector<float>>& output,
+                                       size_t delay = kDelay, bool harmonic = false) {
+    const size_t first = std::max(kFirstOutput, delay);
+    for (size_t c = 0; c < output.size(); ++c)
+        for (size_t i = 0; i < input[0].size(); ++i) {
+            const float expected = i < first ? 0.0f : input[harmonic ? 0 : c][i - delay];
             if (output[c][i] != expected)
                 return ::testing::AssertionFailure() << "channel " << c << " sample " << i << ": "
                                                      << output[c][i] << " != " << expected;
@@ -65,36 +71,64 @@ TEST(QuorvelAudio, ReportsTheDelayItsOutputActuallyHas) {
     Harness h;
     EXPECT_EQ(h.engine.getLatencySamples(), 768u);
     EXPECT_NEAR(h.engine.getLatency() * kRate, 768.0, 1e-9);
+    h.document.activateProgram(ParametersHLN_PitchShift.presetNumber);
+    EXPECT_EQ(h.engine.getLatencySamples(), 2048u);
+    EXPECT_NEAR(h.engine.getLatency() * kRate, 2048.0, 1e-9);
 }
 
-TEST(QuorvelAudio, DryOnlyOutputIsTheInputDelayedBy768Samples) {
-    for (unsigned int program : shortTimePrograms()) {
+TEST(QuorvelAudio, DryOnlyOutputIsTheInputDelayedByTheReportedLatency) {
+    for (unsigned int program : allPrograms()) {
         SCOPED_TRACE(ProgramTable::program(program).name);
         Harness h;
         h.document.activateProgram(program);
         h.set(kDryWet, 0.0f);
         const auto input = testSignal(2, 8192);
         const auto output = h.render(input, 512);
-        EXPECT_TRUE(isDryStream(input, output));
+        EXPECT_TRUE(isDryStream(input, output, h.engine.getLatencySamples(), isHarmonic(program)));
     }
 }
 
 TEST(QuorvelAudio, AProgramChangeRestartsTheStream) {
-    // After a change the output is silent for 1024 samples (nothing of the old program is
-    // left in the rings), then the new input 768 samples late, as after Initialize. One whole
-    // ring's length before the change leaves the old program's pending output in the slots
-    // the restarted stream reads first.
+    // After a change the output is silent until the new program's first hop is out (nothing of
+    // the old program is left in the rings or the analysis), then the new input as late as the
+    // new program reports, as after Initialize. One whole ring's length before the change
+    // leaves the old program's pending output in the slots the restarted stream reads first.
+    // Changes between the families, both ways, and back to a family heard before.
+    const unsigned int filter = ParametersSFFT_ThreeBandFilter.presetNumber;
+    const unsigned int shift = ParametersHLN_PitchShift.presetNumber;
+    const unsigned int vibrato = ParametersHLN_Vibrato.presetNumber;
     Harness h;
     h.set(kDryWet, 0.0f);
-    h.render(testSignal(2, QuorvelAudio::kOutputRingSize, 1), 512);
-    h.document.activateProgram(ParametersSFFT_ThreeBandFilter.presetNumber);
-    const auto input = testSignal(2, 4096, 2);
-    const auto output = h.render(input, 300);
-    EXPECT_TRUE(isDryStream(input, output));
+    uint32_t seed = 1;
+    for (unsigned int program : {filter, shift, 0u, vibrato, filter}) {
+        SCOPED_TRACE(ProgramTable::program(program).name);
+        h.render(testSignal(2, QuorvelAudio::kOutputRingSize, seed++), 512);
+        h.document.activateProgram(program);
+        const auto input = testSignal(2, 4096, seed++);
+        const auto output = h.render(input, 300);
+        EXPECT_TRUE(isDryStream(input, output, h.engine.getLatencySamples(), isHarmonic(program)));
+    }
+}
+
+// With the wet signal alone, a change into a harmonic program must not resynthesize what the
+// harmonic analysis heard the last time one was current: after the change the output is
+// silent for as long as the new program's latency, whatever came before.
+TEST(QuorvelAudio, AHarmonicProgramStartsWithoutStaleSound) {
+    const unsigned int shift = ParametersHLN_PitchShift.presetNumber;
+    Harness h;
+    h.document.activateProgram(shift);
+    h.render(testSignal(2, 20000, 1), 512);
+    h.document.activateProgram(0);
+    h.render(testSignal(2, 5000, 2), 512);
+    h.document.activateProgram(shift);
+    const std::vector<std::vector<float>> silence(2, std::vector<float>(8192, 0.0f));
+    for (const auto& channel : h.render(silence, 512))
+        for (float s : channel)
+            ASSERT_EQ(s, 0.0f);
 }
 
 TEST(QuorvelAudio, SilenceInGivesExactlyZeroOutInEveryProgram) {
-    for (unsigned int program : shortTimePrograms()) {
+    for (unsigned int program : allPrograms()) {
         SCOPED_TRACE(ProgramTable::program(program).name);
         Harness h;
         h.document.activateProgram(program);
@@ -116,7 +150,7 @@ TEST(QuorvelAudio, GainBelowTheThresholdGivesExactZero) {
 
 TEST(QuorvelAudio, AnyBlockLengthGivesTheSameOutputStream) {
     const auto input = testSignal(2, 30000);
-    for (unsigned int program : shortTimePrograms()) {
+    for (unsigned int program : allPrograms()) {
         SCOPED_TRACE(ProgramTable::program(program).name);
         std::vector<std::vector<float>> reference;
         for (unsigned int block : {1u, 13u, 256u, 4096u}) {
@@ -162,6 +196,12 @@ TEST(QuorvelAudio, ClipIndicatorSetsAtPlusOneButNotForNegativePeaks) {
     input[0][10] = 1.0f;
     h.render(input, 256);
     EXPECT_TRUE(h.document.getParameter(kLevelClip)->getValue().GetBool());
+    // The harmonic path never sets it, even when it outputs 1.0.
+    h.set(kLevelClip, orvane::AnyValue(false));
+    h.document.activateProgram(ParametersHLN_PitchShift.presetNumber);
+    const auto output = h.render(input, 256);
+    EXPECT_EQ(output[0][10 + 2048], 1.0f);
+    EXPECT_FALSE(h.document.getParameter(kLevelClip)->getValue().GetBool());
 }
 
 TEST(QuorvelAudio, NonFiniteInputNeverPoisonsTheOutput) {
@@ -177,7 +217,7 @@ TEST(QuorvelAudio, NonFiniteInputNeverPoisonsTheOutput) {
         zeroed[0][size_t(1000 + k)] = 0.0f;
         zeroed[1][size_t(5000 + k)] = 0.0f;
     }
-    for (unsigned int program : shortTimePrograms()) {
+    for (unsigned int program : allPrograms()) {
         SCOPED_TRACE(ProgramTable::program(program).name);
         Harness a, b;
         a.document.activateProgram(program);
@@ -260,17 +300,6 @@ TEST(QuorvelAudio, RestartingKeepsTheDocumentsValues) {
     EXPECT_EQ(
         h.engine.getSFFTTransformation(0, 1).GetInControls().Get("LowFeedback").GetLastValue(),
         80.0f);
-}
-
-TEST(QuorvelAudio, HarmonicProgramsAreMarkedUnavailableAndSilent) {
-    Harness h;
-    for (unsigned int p = 0; p < ProgramTable::kProgramCount; ++p)
-        EXPECT_EQ(h.engine.isProgramAvailable(p),
-                  ProgramTable::program(p).category == KavCategoryIds::SFFT);
-    h.document.activateProgram(7);
-    for (const auto& channel : h.render(testSignal(2, 5000), 512))
-        for (float s : channel)
-            ASSERT_EQ(s, 0.0f);
 }
 
 TEST(QuorvelAudio, MonoConfigurationProcessesChannelZeroOnly) {

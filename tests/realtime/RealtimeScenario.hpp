@@ -1,5 +1,5 @@
 #pragma once
-// The render-thread work of a host session, for the real-time checks: every short-time program
+// The render-thread work of a host session, for the real-time checks: every program
 // in turn, rendered in blocks while its parameters move. `inRealtime` brackets each stretch of
 // work that must not allocate, free, lock or block.
 
@@ -8,6 +8,8 @@
 #include "Quorvel/ProgramParameters/ProgramTable.hpp"
 
 #include <functional>
+#include <numeric>
+#include <vector>
 
 namespace RealtimeTest {
 
@@ -22,7 +24,12 @@ runScenario(const std::function<void(const std::function<void()>&)>& inRealtime,
     float* inputs[2] = {in0.data(), in1.data()};
     float* outputs[2] = {out0.data(), out1.data()};
 
-    for (unsigned int preset = 0; preset < ProgramTable::kShortTimeProgramCount; ++preset) {
+    // Every program in turn, then back across the families both ways.
+    std::vector<unsigned int> order(ProgramTable::kProgramCount);
+    std::iota(order.begin(), order.end(), 0u);
+    order.push_back(0);
+    order.push_back(ProgramTable::kShortTimeProgramCount);
+    for (unsigned int preset : order) {
         h.document.activateProgram(preset);
         const ProgramDescription& program = ProgramTable::program(preset);
         inRealtime([&] {

@@ -28,7 +28,7 @@ TEST(Threads, ParameterChangesDuringRenderingAreRaceFree) {
         }
     });
     for (int round = 0; round < 4; ++round)
-        for (unsigned int preset = 0; preset < ProgramTable::kShortTimeProgramCount; ++preset) {
+        for (unsigned int preset = 0; preset < ProgramTable::kProgramCount; ++preset) {
             h.document.activateProgram(preset);
             for (int step = 0; step < 20; ++step)
                 for (const ProgramParameterDescription& row : ProgramTable::program(preset)) {

@@ -113,6 +113,8 @@ void HLNAnalysisCore::PresizeStreams() {
     const int maxTracks = mConfig.GetSinTracking().GetMaxTracks();
     ForEachToken(mSinSpectralAnalysis.GetOutput(),
                  [sinBins](Spectrum& s) { PresizeSpectrum(s, sinBins); });
+    // Peak detection reads the branch's linear spectrum through a dB copy of its own.
+    mPeakDetect.PrepareWorkSpectrum(mSinSpectralAnalysis.GetOutput().GetData());
     ForEachToken(mResSpectralAnalysis.GetOutput(),
                  [resBins](Spectrum& s) { PresizeSpectrum(s, resBins); });
     ForEachToken(mSynthSineSpectrum.GetOutput(),
@@ -149,6 +151,7 @@ bool HLNAnalysisCore::Do() {
     mSinSpectralAnalysis.Do();
     mResSpectralAnalysis.Do();
     mPeakDetect.Do();
+    mDetectedPeakCount = mPeakDetect.GetOutput().GetLastWrittenData().GetnPeaks();
     mFundFreqDetect.Do();
     mSinTracking.Do();
     mSynthSineSpectrum.Do();

@@ -41,6 +41,8 @@ public:
     bool Do() override;
 
     AudioInPortPublisher& GetInputAudio() { return mInputAudio; }
+    /// How many spectral peaks the last Do found, before tracking (0 before the first).
+    int GetDetectedPeakCount() const { return mDetectedPeakCount; }
     OutPortPublisher<SpectralPeakArray>& GetSinusoidalPeaks() { return mSinusoidalPeaks; }
     OutPortPublisher<Fundamental>& GetFundamental() { return mFundamental; }
     OutPortPublisher<Spectrum>& GetResidualSpectrum() { return mResidualSpectrum; }
@@ -74,6 +76,7 @@ private:
     OutPortPublisher<Spectrum> mResidualSpectrum;
     OutPortPublisher<Spectrum> mSinBranchSpectrum;
     OutPortPublisher<Spectrum> mResBranchSpectrum;
+    int mDetectedPeakCount = 0;
 };
 
 } // namespace DSP

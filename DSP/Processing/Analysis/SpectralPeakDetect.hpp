@@ -36,6 +36,10 @@ public:
     bool Do(const Spectrum& in, SpectralPeakArray& out);
     // The input port's spectrum (converted to dB in a work copy when it is linear) into the
     // output port's peak array, whose scale becomes "Log"; consumes and produces.
+    /// Gives the port-driven form's dB copy the storage of `prototype` (a spectrum like those
+    /// that will arrive), so that converting a linear input never allocates. For the owner's
+    /// thread, at configuration.
+    void PrepareWorkSpectrum(const Spectrum& prototype) { mWorkSpectrum = prototype; }
     bool Do() override;
 
     InPort<Spectrum>& GetInput() { return mInput; }

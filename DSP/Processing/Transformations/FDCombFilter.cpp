@@ -22,6 +22,10 @@ FDCombFilter::FDCombFilter(const FDCombFilterConfig& config) {
     Configure(config);
 }
 
+namespace {
+constexpr int kPreparedBins = 1025;
+} // namespace
+
 bool FDCombFilter::ConcreteConfigure(const ProcessingConfig& config) {
     const auto* combConfig = dynamic_cast<const FDCombFilterConfig*>(&config);
     if (combConfig == nullptr) {
@@ -29,6 +33,11 @@ bool FDCombFilter::ConcreteConfigure(const ProcessingConfig& config) {
         return false;
     }
     mConfig = *combConfig;
+    // Room for the linear copy of the largest spectrum the harmonic path filters (a
+    // 2048-point transform), so that filtering never allocates.
+    SpectrumConfig linearForm;
+    linearForm.SetSize(kPreparedBins);
+    mLinearIn.Configure(linearForm);
     return true;
 }
 

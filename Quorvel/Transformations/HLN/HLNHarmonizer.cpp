@@ -22,8 +22,9 @@ constexpr float kSilentGain = 0.0001f;
 constexpr int kReservedCandidates = 16;
 
 // Gives spectrum the representation and bin count of the engine's spectra.
-void PrepareSpectrum(Spectrum& spectrum, unsigned representation) {
-    spectrum.SetType(SpecTypeFlags({representation}));
+// Storage for both forms: the analysed spectra a voice's frame is copied from carry both.
+void PrepareSpectrum(Spectrum& spectrum) {
+    spectrum.SetType(SpecTypeFlags({SpecTypeFlags::eMagPhase, SpecTypeFlags::eComplex}));
     spectrum.SetSize(kHarmonicBins);
 }
 
@@ -86,8 +87,8 @@ bool HLNHarmonizer::ConfigureVoice(Voice& voice) {
     voice.delayedMags = bins;
     voice.delayedPhases = bins;
     voice.delayedSines = complexBins;
-    PrepareSpectrum(voice.output.GetResidualSpec(), SpecTypeFlags::eMagPhase);
-    PrepareSpectrum(voice.output.GetSinusoidalSpec(), SpecTypeFlags::eComplex);
+    PrepareSpectrum(voice.output.GetResidualSpec());
+    PrepareSpectrum(voice.output.GetSinusoidalSpec());
     if (voice.output.GetFundamental().GetnMaxCandidates() < kReservedCandidates)
         voice.output.GetFundamental().SetnMaxCandidates(kReservedCandidates);
     return true;
@@ -150,8 +151,15 @@ bool HLNHarmonizer::Do(const Frame& in, Frame& out) {
     // The first frame gives the voices' residuals their starting content (what a voice
     // keeps while "IgnoreResidual" leaves its residual alone).
     if (!mVoiceFramesInitialised) {
-        for (Voice& voice : mVoices)
-            voice.output.GetResidualSpec() = in.GetResidualSpec();
+        for (Voice& voice : mVoices) {
+            // Magnitudes and phases only, into the storage configuration gave them.
+            const Spectrum& from = in.GetResidualSpec();
+            Spectrum& to = voice.output.GetResidualSpec();
+            to.SetScale(from.GetScale());
+            to.SetSize(from.GetSize());
+            to.GetMagBuffer() = from.GetMagBuffer();
+            to.GetPhaseBuffer() = from.GetPhaseBuffer();
+        }
         mVoiceFramesInitialised = true;
     }
 

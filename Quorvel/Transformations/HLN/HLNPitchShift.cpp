@@ -38,6 +38,7 @@ bool HLNPitchShift::ConcreteConfigure(const ProcessingConfig& config) {
         return false;
     mFrameCounter = 0;
     ReservePeaks(mSynthPeaks, kHarmonicMaxPeaks);
+    mEnvelopeExtract.PrepareEnvelope(mEnvelope);
     return true;
 }
 

@@ -199,8 +199,9 @@ TEST_F(CommandLine, BadInputsGiveOneClearLineAndNoOutput) {
                       "none");
     expectRefused({"render", in, path("no/such/dir/out.wav")}, 1, "cannot write", "no");
     expectRefused({"render", in, path("out.mp9")}, 2, "cannot tell the output format", "out.mp9");
-    expectRefused({"render", in, out, "--program", "Pitch Shift"}, 1,
-                  "\"Pitch Shift\" is a harmonic program");
+    expectRefused({"analyze"}, 2, "analyze takes one input file", "none");
+    expectRefused({"analyze", in, "--csv"}, 2, "--csv needs a value", "none");
+    expectRefused({"analyze", path("missing.wav")}, 1, "missing.wav", "none");
     std::ofstream(path("bad.xml")) << "<QuorvelPresets VersionMajor=\"1\" VersionMinor=\"0\" "
                                       "PresetVersion=\"3\"><Parameters/></QuorvelPresets>";
     expectRefused({"render", in, out, "--state", path("bad.xml")}, 1,
