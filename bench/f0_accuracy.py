@@ -103,9 +103,10 @@ def main():
                 try:
                     tracks["quorvel"] = quorvel.analyze(wav, os.path.join(folder, voice.name + ".quorvel.csv"))
                 except subprocess.CalledProcessError as e:
+                    # Until the command exists (or when it fails) the rest of the run is Praat's alone.
                     ours_ok = False
-                    quorvel.why_not = (e.stderr or "").strip().splitlines()[-1:] or [f"exit status {e.returncode}"]
-                    quorvel.why_not = quorvel.why_not[0]
+                    lines = (e.stderr or "").strip().splitlines()
+                    quorvel.why_not = lines[-1] if lines else f"exit status {e.returncode}"
             for name in tool_names:
                 family = families.setdefault(voice.family, {t: None for t in tool_names})
                 single = files.setdefault(voice.name, {t: None for t in tool_names})
