@@ -30,11 +30,11 @@ public:
     // The engine's output rings start this far ahead of their read position.
     static constexpr int kRingDelaySamples = 1024;
     // From a sample entering `ProcessHop` to the same sample in the synthesized audio.
-    static constexpr int kChainDelaySamples = 1024;
+    static constexpr int kChainDelaySamples = DSP::kHLNChainLatencySamples;
     static constexpr int kLatencySamples = kRingDelaySamples + kChainDelaySamples;
     // Where the sinusoidal analysis window of hop n is centred, in input samples:
     // kHopSamples * n + kAnalysisCentreOffsetSamples (negative while the analysis fills).
-    static constexpr int kAnalysisCentreOffsetSamples = -768;
+    static constexpr int kAnalysisCentreOffsetSamples = DSP::kHLNAnalysisCentreOffsetSamples;
 
     // Sizes, configures and starts the analysis, the synthesis and the frames for the sample
     // rate in GlobalProcessInfo; clears the dry delay.
