@@ -280,7 +280,9 @@ Examples:
 Renders IN through a program into OUT. IN may be any file libsndfile reads, mono or stereo, at
 22050, 44100, 48000 or 96000 Hz. OUT's extension picks the container (.wav .aiff .flac .ogg
 .au .caf .w64 .rf64); rate, channels and sample format follow IN where the container allows.
-OUT is written to a temporary file and renamed into place, and never replaces IN.
+OUT is written to a temporary file and renamed into place, and never replaces IN. The
+harmonic programs (pitch shift, harmonizer and the others of that family) model one voice:
+they read IN's first channel and write their result to every channel of OUT.
 
 options:
   --program NAME|NUMBER    the program, by name or number (see 'quorvel programs');

@@ -148,7 +148,7 @@ TEST_F(CommandLine, ProgramsListsEveryProgramAndParameter) {
 }
 
 TEST_F(CommandLine, HelpExplainsEveryCommand) {
-    for (const char* command : {"programs", "render", "state", "demo"}) {
+    for (const char* command : {"programs", "render", "state", "analyze", "demo"}) {
         const Result r = run({command, "--help"});
         EXPECT_EQ(r.status, 0);
         EXPECT_NE(r.out.find(std::string("usage: quorvel ") + command), std::string::npos);
@@ -156,12 +156,14 @@ TEST_F(CommandLine, HelpExplainsEveryCommand) {
     EXPECT_NE(run({"--help"}).out.find("commands:"), std::string::npos);
 }
 
-TEST_F(CommandLine, DemoRendersEveryAvailableProgram) {
+TEST_F(CommandLine, DemoRendersEveryProgram) {
     const Result r = run({"demo", path("demo")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(path("demo/input.wav")));
     EXPECT_TRUE(std::filesystem::exists(path("demo/00-delay-spectral-bands.wav")));
     EXPECT_TRUE(std::filesystem::exists(path("demo/06-oscillating-peak-notch.wav")));
+    EXPECT_TRUE(std::filesystem::exists(path("demo/07-pitch-shift.wav")));
+    EXPECT_TRUE(std::filesystem::exists(path("demo/14-robotization.wav")));
     EXPECT_NE(r.out.find("Spectral Freeze"), std::string::npos);
 }
 
