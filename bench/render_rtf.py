@@ -1,15 +1,24 @@
 #!/usr/bin/env python3
 """Real-time factor of `quorvel render` per program on a 60 s stereo 44.1 kHz file.
 
-usage: bench/render_rtf.py [path/to/quorvel] [seconds]
+usage: bench/render_rtf.py [path/to/quorvel] [seconds] [--harmonic] [--repeat N]
 
 Writes a test file (a harmonic tone plus noise, 16-bit WAV) to a temporary folder, renders it
 through every available program and prints seconds of audio rendered per second of wall time.
+
+--harmonic: the eight harmonic programs instead, on a mono voice-like file (bench/voices.py's
+harmonic tone: a fundamental falling from 300 to 150 Hz with a 5.5 Hz vibrato of +-40 cents),
+and, in the same run, `rubberband -F -p 3` (its default engine) on the same file; prints each
+program's time over Rubber Band's. Needs numpy (run with /usr/bin/python3). --repeat N takes
+the fastest of N runs of each command (default 1).
+
 A benchmark, not a test: the figures depend on the machine and what else it is doing.
 """
+import argparse
 import json
 import math
 import os
+import resource
 import random
 import struct
 import subprocess
@@ -37,12 +46,64 @@ def write_test_file(path, seconds):
         w.writeframes(bytes(frames))
 
 
+def write_voice_file(path, seconds):
+    import numpy as np
+    import voices
+
+    def f0(t):
+        t = np.asarray(t, dtype=float)
+        return 300.0 * 0.5 ** (t / seconds) * 2 ** (40 / 1200 * np.sin(2 * np.pi * 5.5 * t))
+
+    voices.write_wav(path, voices.voiced("rtf-voice", "voice", f0, seconds).samples)
+
+
+def timed(args, repeat):
+    """(wall s, CPU s: user + system of the child) of the fastest of `repeat` runs."""
+    best = (float("inf"), float("inf"))
+    for _ in range(repeat):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        start = time.perf_counter()
+        subprocess.run(args, check=True, capture_output=True)
+        wall = time.perf_counter() - start
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+        best = min(best, (wall, cpu), key=lambda t: t[1])
+    return best
+
+
+def harmonic(quorvel, programs, seconds, repeat):
+    with tempfile.TemporaryDirectory() as folder:
+        source = os.path.join(folder, "voice.wav")
+        write_voice_file(source, seconds)
+        theirs = timed(["rubberband", "-q", "-F", "-p", "3", source, os.path.join(folder, "rb.wav")],
+                       repeat)
+        print(f"{seconds:g} s mono 44.1 kHz voice. On a shared machine wall time counts other jobs "
+              f"too: the x real time and ratio columns use CPU time (user + system).")
+        print(f"{'command':<26} {'wall s':>8} {'CPU s':>8} {'x real time':>12} {'ours/theirs':>12}")
+        print(f"{'rubberband -F -p 3':<26} {theirs[0]:8.3f} {theirs[1]:8.3f} {seconds / theirs[1]:12.1f}")
+        for program in programs:
+            if not program["available"] or program["family"] != "harmonic":
+                continue
+            wall = timed([quorvel, "render", source, os.path.join(folder, "out.wav"),
+                          "--program", str(program["number"]), "--quiet"], repeat)
+            print(f"{program['name']:<26} {wall[0]:8.3f} {wall[1]:8.3f} {seconds / wall[1]:12.1f} "
+                  f"{wall[1] / theirs[1]:12.2f}")
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    quorvel = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "build", "hosts", "cli", "quorvel")
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
+    parser = argparse.ArgumentParser(usage=__doc__.strip().splitlines()[2].removeprefix("usage: "))
+    parser.add_argument("quorvel", nargs="?", default=os.path.join(here, "..", "build", "hosts", "cli", "quorvel"))
+    parser.add_argument("seconds", nargs="?", type=float, default=60.0)
+    parser.add_argument("--harmonic", action="store_true")
+    parser.add_argument("--repeat", type=int, default=1)
+    options = parser.parse_args()
+    quorvel, seconds, repeat = options.quorvel, options.seconds, options.repeat
     programs = json.loads(subprocess.run([quorvel, "programs", "--json"], check=True,
                                          capture_output=True, text=True).stdout)["programs"]
+    if options.harmonic:
+        harmonic(quorvel, programs, seconds, repeat)
+        return
     with tempfile.TemporaryDirectory() as folder:
         source = os.path.join(folder, "in.wav")
         write_test_file(source, seconds)
