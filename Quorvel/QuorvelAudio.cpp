@@ -5,6 +5,7 @@
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "Quorvel/DenormalGuard.hpp"
 #include "Quorvel/Engine/EffectFactory.hpp"
+#include "Quorvel/Engine/Mix.hpp"
 #include "Quorvel/QuorvelDocument.hpp"
 #include "orvane/Exception.hpp"
 
@@ -548,17 +549,7 @@ void QuorvelAudio::processShortTimeHop(int channels) {
         chain.synthesis.Do(chain.transformed, chain.synthesised);
         chain.overlapAdd.Do(chain.synthesised, chain.overlapped);
 
-        const float* wet = chain.overlapped.GetBuffer().GetPtr();
-        float* out = buffers.hopOutput.data();
-        if (gain < kSilentGain) {
-            std::fill(out, out + kHopSize, 0.0f);
-            continue;
-        }
-        for (int k = 0; k < kHopSize; ++k) {
-            const float mixed =
-                (dryWet * wet[k] + (1.0f - dryWet) * buffers.dryHop[size_t(k)]) * gain;
-            // A transformation that produced something non-finite must not reach the host.
-            out[k] = std::isfinite(mixed) ? mixed : 0.0f;
-        }
+        Quorvel::MixHop(buffers.dryHop.data(), chain.overlapped.GetBuffer().GetPtr(), dryWet, gain,
+                        buffers.hopOutput.data(), kHopSize);
     }
 }

@@ -11,6 +11,7 @@
 #include "DSP/Processing/Transformations/FrameTransformation.hpp"
 #include "DSP/Processing/Transformations/FrameTransformationTmpl.hpp"
 #include "Quorvel/Engine/HarmonicPath.hpp"
+#include "Quorvel/Engine/Mix.hpp"
 #include "Quorvel/ProgramParameters/ProgramTable.hpp"
 #include "orvane/Audio.hpp"
 
@@ -52,7 +53,7 @@ public:
     // The short-time path's output is its input delayed by this many samples.
     static constexpr int kShortTimeDelay = kWindowSize - kHopSize;
     // Below this gain the output is exactly zero.
-    static constexpr float kSilentGain = 0.0001f;
+    static constexpr float kSilentGain = Quorvel::kSilentGain;
 
     // Registers with `document` as observer 1 and builds one effect per program (two per
     // short-time program, one per channel). Allocates nothing for audio until `Initialize`.

@@ -2,9 +2,7 @@
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
-
-#include <algorithm>
-#include <cmath>
+#include "Quorvel/Engine/Mix.hpp"
 
 namespace Quorvel {
 
@@ -53,18 +51,12 @@ int HarmonicPath::LastPeakCount() {
     return mAnalysis.GetCore().GetDetectedPeakCount();
 }
 
-void HarmonicPath::Mix(float gain, float dryWet, float* out) const {
-    if (gain < kSilentGain) {
-        std::fill(out, out + kHopSamples, 0.0f);
-        return;
-    }
-    const float* wet = mOutput.GetSynthAudioFrame().GetBuffer().GetPtr();
+void HarmonicPath::Mix(float gain, float dryWet, float* out) {
     const int dryStart = mDryWrite - kHopSamples - kChainDelaySamples;
-    for (int k = 0; k < kHopSamples; ++k) {
-        const float dry = mDryRing[size_t((dryStart + k) & (kDryRingSamples - 1))];
-        const float mixed = ((1.0f - dryWet) * dry + dryWet * wet[k]) * gain;
-        out[k] = std::isfinite(mixed) ? mixed : 0.0f;
-    }
+    for (int k = 0; k < kHopSamples; ++k)
+        mDryHop[size_t(k)] = mDryRing[size_t((dryStart + k) & (kDryRingSamples - 1))];
+    MixHop(mDryHop.data(), mOutput.GetSynthAudioFrame().GetBuffer().GetPtr(), dryWet, gain, out,
+           kHopSamples);
 }
 
 } // namespace Quorvel

@@ -46,15 +46,12 @@ public:
     // analysis reported a frame. Advances the hop count and the dry delay.
     bool Analyse(const float* hop);
     const DSP::Frame& InputFrame() const { return mInput; }
-    // The hop count before the last `Analyse`.
-    std::uint64_t LastHop() const { return mHopCounter - 1; }
     // The number of spectral peaks the analysis found in the last frame (before tracking).
     int LastPeakCount();
 
     // One whole hop: `Analyse`, then, when a frame was reported, the input frame copied into
     // the output frame, `transform(input, output)` and the synthesis; then the mix into
-    // `out` (kHopSamples samples): ((1 - dryWet) * dry + dryWet * wet) * gain, exactly 0 for a
-    // gain below `kSilentGain`, and 0 wherever the result is not finite.
+    // `out` (kHopSamples samples) with the dry signal delayed to line up (see MixHop).
     template <class Transform>
     void ProcessHop(const float* hop, float gain, float dryWet, float* out, Transform&& transform) {
         if (Analyse(hop)) {
@@ -65,13 +62,11 @@ public:
         Mix(gain, dryWet, out);
     }
 
-    static constexpr float kSilentGain = 0.0001f;
-
 private:
     static constexpr int kDryRingSamples = 2048; // a power of two above the chain delay
     static_assert(kDryRingSamples >= kChainDelaySamples + kHopSamples, "dry ring too short");
 
-    void Mix(float gain, float dryWet, float* out) const;
+    void Mix(float gain, float dryWet, float* out);
 
     DSP::HLNAnalysisConfig mAnalysisConfig;
     DSP::HLNSynthesisConfig mSynthesisConfig;
@@ -81,7 +76,8 @@ private:
     DSP::Frame mOutput;
     std::uint64_t mHopCounter = 0;
     std::array<float, kDryRingSamples> mDryRing{};
-    int mDryWrite = 0; // where the next hop's input goes
+    int mDryWrite = 0;                        // where the next hop's input goes
+    std::array<float, kHopSamples> mDryHop{}; // the dry samples of the hop being mixed
 };
 
 } // namespace Quorvel
