@@ -33,32 +33,6 @@ public:
     void SetSize(int n);
 
     double GetTimeFromIndex(int index) const;
-    int GetIndexFromTime(double timeMs) const;
-
-    void ResizeToDuration(double durationMs);
-    void ResizeToEndTime(double endTimeMs);
-    // Older names of the two above; they report a deprecation warning first.
-    void SetDuration(double durationMs);
-    void SetEndTime(double endTimeMs);
-
-    // Copies samples [begin, end) into chunk; positions outside this block give 0, so begin
-    // may be negative and end may pass the size. With configureChunk the chunk takes this
-    // block's sample rate and is resized to end - begin; otherwise it must already hold that
-    // many samples.
-    void GetAudioChunk(int begin, int end, Audio& chunk, bool configureChunk = true) const;
-    void GetAudioChunk(double beginMs, double endMs, Audio& chunk,
-                       bool configureChunk = true) const;
-
-    // Copies samples [begin, end), which must lie inside this block. With configureSlice the
-    // slice takes the begin time, sample rate and size; otherwise it must hold end - begin.
-    void GetAudioSlice(int begin, int end, Audio& slice, bool configureSlice = true) const;
-    void GetAudioSlice(double beginMs, double endMs, Audio& slice,
-                       bool configureSlice = true) const;
-
-    // Writes chunk into this block from position begin on, cut at this block's end; a
-    // negative begin drops the chunk's first -begin samples.
-    void SetAudioChunk(int begin, const Audio& chunk);
-    void SetAudioChunk(double beginMs, const Audio& chunk);
 
 private:
     float mSampleRate;

@@ -75,23 +75,12 @@ TEST_F(SpectralPeakArrayTest, WholePeaksRoundTripThroughTheArray) {
 
 TEST_F(SpectralPeakArrayTest, PeakAccessMisuseIsRefusedAndChangesNothing) {
     SpectralPeakArray a = List({{100, 0.5f, 1}}, EScale::eLinear);
-    const SpectralPeak db = Peak(200.f, -6.f, EScale::eLog), lin = Peak(200.f, 0.5f);
-    EXPECT_DSP_ASSERT(a.AddSpectralPeak(db),
+    EXPECT_DSP_ASSERT(a.AddSpectralPeak(Peak(200.f, -6.f, EScale::eLog)),
                       "SpectralPeakArray::AddSpectralPeak:Incorrect scale in input SpectralPeak");
-    EXPECT_DSP_ASSERT(a.SetSpectralPeak(0, db),
-                      "SpectralPeakArray::SetSpectralPeak:Incorrect scale in input SpectralPeak");
-    EXPECT_DSP_ASSERT(
-        a.InsertSpectralPeak(0, db),
-        "SpectralPeakArray::InsertSpectralPeak:Incorrect scale in input SpectralPeak");
-    EXPECT_DSP_ASSERT(a.SetSpectralPeak(1, lin),
-                      "SpectralPeakArray::SetSpectralPeak:Out of bounds in peak array");
-    EXPECT_DSP_ASSERT(a.InsertSpectralPeak(1, lin),
+    EXPECT_DSP_ASSERT(a.InsertSpectralPeak(1, Peak(200.f, 0.5f)),
                       "SpectralPeakArray::InsertSpectralPeak:Out of bounds in peak array");
-    for (int bad : {-1, 1})
-        EXPECT_DSP_ASSERT(a.GetSpectralPeak(bad),
-                          "SpectralPeakArray::GetSpectralPeak:Out of bounds in peak array");
-    EXPECT_DSP_ASSERT(a.DeleteSpectralPeak(1),
-                      "SpectralPeakArray::DeleteSpectralPeak:No spectral peak at that position");
+    EXPECT_DSP_ASSERT(a.GetSpectralPeak(-1),
+                      "SpectralPeakArray::GetSpectralPeak:Out of bounds in peak array");
     EXPECT_EQ(RowsOf(a), (Rows{{100, 0.5f, 1}}));
     EXPECT_EQ(a.GetIndexArray().Size(), 1);
 }
@@ -128,10 +117,6 @@ TEST_F(SpectralPeakArrayTest, TheIndexTableMapsEntriesToPeaksOnlyWhileUpToDate) 
                       "SpectralPeakArray::SetThruIndexFreq: Out of bounds in Index Array");
     EXPECT_DSP_ASSERT(a.GetThruIndexPhase(1),
                       "SpectralPeakArray::GetThruIndexPhase: Index Array entry names no peak");
-    EXPECT_DSP_ASSERT(a.SetThruIndexBinPos(3, 1.0),
-                      "SpectralPeakArray::SetThruIndexBinPos: Out of bounds in Index Array");
-    EXPECT_DSP_ASSERT(a.GetThruIndexMag(-1),
-                      "SpectralPeakArray::GetThruIndexMag: Out of bounds in Index Array");
     a.SetIndicesTo(2);
     EXPECT_EQ(a.GetThruIndexFreq(0), 300.f);
 }

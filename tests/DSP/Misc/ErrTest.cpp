@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <stdexcept>
 #include <string>
 
 namespace {
@@ -17,23 +15,6 @@ struct Recorder {
         calls += std::string(m) + "@" + f + ":" + std::to_string(l) + ";";
     }
 };
-
-TEST(ErrTest, MessagesAreOwnedCopiedEmbeddedAndPrinted) {
-    EXPECT_STREQ(DSP::Err().what(), "Unknown Error");
-    EXPECT_STREQ(DSP::Err(nullptr).what(), "Unknown Error");
-    auto original = std::make_unique<DSP::Err>("a");
-    DSP::Err copy(*original), assigned;
-    assigned = *original;
-    original.reset();
-    copy.Embed("b");
-    copy.Embed(std::runtime_error("c"));
-    EXPECT_STREQ(copy.what(), "a\n Nested error: b\n Nested error: c");
-    EXPECT_STREQ(assigned.what(), "a");
-    testing::internal::CaptureStderr();
-    assigned.Print();
-    DSP::Err().Print();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "DSP Error: a\nDSP Error: Unknown Error\n");
-}
 
 TEST(ErrTest, FailedCheckWritesTheFramedReportBeforeThrowing) {
     testing::internal::CaptureStderr();

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <sstream>
 
 namespace {
@@ -49,13 +48,6 @@ TEST(FlagsTest, TextRoundTripsAndABraceListSetsExactlyTheNamedFlags) {
 
 TEST(FlagsTest, MalformedTextIsReportedOrRefusedAndChangesNothing) {
     KindFlags f(0x5);
-    std::istringstream bare("Complex");
-    testing::internal::CaptureStderr();
-    bare >> f;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "A flag starting with 'C'\n");
-    std::string word;
-    bare >> word; // the name is left in the stream
-    EXPECT_EQ(word, "Complex");
     for (const std::string name : {"Bogus", "Wide"}) {
         std::istringstream is("{Complex " + name + "}");
         try {
@@ -71,25 +63,12 @@ TEST(FlagsTest, MalformedTextIsReportedOrRefusedAndChangesNothing) {
     EXPECT_EQ(f.Bits(), 0x5u);
 }
 
-TEST(FlagsTest, UnnamedOrOutOfRangePositionsAreRefused) {
+TEST(FlagsTest, OutOfRangePositionsAreRefused) {
     QuietAssertions quiet;
-    KindFlags f(0x8); // the unnamed flag set: the flags cannot be written
-    EXPECT_THROW(Text(f), DSP::IllegalValue);
-    EXPECT_EQ(f.GetFlagPosition("Complex"), 1u);
-    for (auto call : {+[](const KindFlags& k) { k.GetFlagString(3); },
-                      +[](const KindFlags& k) { k.GetFlagPosition("complex"); }}) {
-        try {
-            call(f);
-            ADD_FAILURE() << "no exception";
-        } catch (const DSP::IllegalValue& e) {
-            EXPECT_STREQ(e.what(), "Name not defined for an active flag");
-        }
-    }
+    KindFlags f(0x8);
     EXPECT_DSP_ASSERT(f.SetFlag(4, true), "Flags::SetFlag(): position out of range");
     EXPECT_DSP_ASSERT(f.IsSetFlag(4), "Flags::IsSetFlag(): position out of range");
-    const std::unique_ptr<DSP::FlagsBase> deep(f.DeepCopy());
-    ASSERT_NE(dynamic_cast<const KindFlags*>(deep.get()), nullptr);
-    EXPECT_EQ(static_cast<const KindFlags&>(*deep).Bits(), 0x8u);
+    EXPECT_EQ(f.Bits(), 0x8u);
 }
 
 } // namespace

