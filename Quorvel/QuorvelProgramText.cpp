@@ -1,6 +1,7 @@
 #include "Quorvel/QuorvelProgramText.hpp"
 
 #include "orvane/AnyDetails.hpp"
+#include "orvane/MessageText.hpp"
 #include "orvane/Parameter.hpp"
 
 #include <tinyxml.h>
@@ -17,6 +18,8 @@ namespace {
 constexpr const char* kRootName = "QuorvelPresets";
 constexpr const char* kParametersName = "Parameters";
 constexpr const char* kParameterName = "Parameter";
+// Attribute text quoted in a reason is cut after this many bytes.
+constexpr std::size_t kMaxQuotedBytes = 40;
 
 enum class MarkupCheck { Fits, TooDeep, Unbalanced, Unsupported };
 
@@ -116,6 +119,12 @@ std::string quoted(const char* text) {
     return std::string("\"") + text + "\"";
 }
 
+// Attribute text as read, quoted in a reason: escaped and cut, so the reason stays one
+// readable line whatever the text holds.
+std::string quotedInput(const char* text) {
+    return "\"" + orvane::escapedForMessage(text, kMaxQuotedBytes) + "\"";
+}
+
 std::string numberText(double value) {
     std::ostringstream stream;
     stream << value;
@@ -163,7 +172,7 @@ bool readParameter(const TiXmlElement& element, int position, const orvane::Docu
     int id = -1;
     if (!leadingInteger(idText, id) || id < 0 ||
         static_cast<unsigned int>(id) >= document.GetNumberOfParameters()) {
-        error = where + ": id " + quoted(idText) + " is not a parameter index 0 to " +
+        error = where + ": id " + quotedInput(idText) + " is not a parameter index 0 to " +
                 std::to_string(document.GetNumberOfParameters() - 1);
         return false;
     }
@@ -177,13 +186,14 @@ bool readParameter(const TiXmlElement& element, int position, const orvane::Docu
     }
     orvane::AnyValue value = parameter.getValue();
     if (!orvane::AnyValue::FromChar(valueText, value)) {
-        error = where + ": value " + quoted(valueText) + " is not a valid " +
+        error = where + ": value " + quotedInput(valueText) + " is not a valid " +
                 typeName(value.getType()) + " for " + named;
         return false;
     }
     const std::string range = outsideRange(details, value);
     if (!range.empty()) {
-        error = where + ": value " + quoted(valueText) + " for " + named + " is outside " + range;
+        error =
+            where + ": value " + quotedInput(valueText) + " for " + named + " is outside " + range;
         return false;
     }
     assignment = {static_cast<unsigned int>(id), value};

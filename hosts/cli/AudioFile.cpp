@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +124,15 @@ bool formatValid(int format, int channels, int rate) {
     return sf_format_check(&info) == SF_TRUE;
 }
 
+// The machine's memory in bytes (no bound when it cannot be told).
+uint64_t physicalMemoryBytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return UINT64_MAX;
+    return uint64_t(pages) * uint64_t(pageSize);
+}
+
 } // namespace
 
 const std::vector<int>& supportedSampleRates() {
@@ -160,19 +170,28 @@ AudioData readAudioFile(const std::string& path) {
     audio.sampleRate = info.samplerate;
     audio.format = info.format;
     audio.channels.assign(size_t(info.channels), {});
-    // The header's frame count sizes the buffers once (it may be wrong or unknown, so reading
-    // still appends what the file actually holds).
-    if (info.frames > 0 && info.frames < (int64_t(1) << 31))
-        for (auto& channel : audio.channels)
-            channel.reserve(size_t(info.frames));
+    // The header's frame count is only a claim (a damaged or forged header may say anything),
+    // so the buffers grow with the samples that actually arrive, never beyond what the
+    // machine's memory can hold.
+    const auto tooLarge = [&] {
+        closer();
+        return processingError("cannot read '" + path + "': it is too large to hold in memory");
+    };
+    const uint64_t maxFrames = physicalMemoryBytes() / (sizeof(float) * size_t(info.channels));
     std::vector<float> interleaved(size_t(kChunkFrames * info.channels));
     for (;;) {
         const sf_count_t got = sf_readf_float(file, interleaved.data(), kChunkFrames);
         if (got <= 0)
             break;
-        for (int c = 0; c < info.channels; ++c)
-            for (sf_count_t i = 0; i < got; ++i)
-                audio.channels[size_t(c)].push_back(interleaved[size_t(i * info.channels + c)]);
+        if (uint64_t(audio.frameCount() + got) > maxFrames)
+            throw tooLarge();
+        try {
+            for (int c = 0; c < info.channels; ++c)
+                for (sf_count_t i = 0; i < got; ++i)
+                    audio.channels[size_t(c)].push_back(interleaved[size_t(i * info.channels + c)]);
+        } catch (const std::bad_alloc&) {
+            throw tooLarge();
+        }
     }
     const int error = sf_error(file);
     closer();

@@ -25,7 +25,8 @@ struct AudioData {
 const std::vector<int>& supportedSampleRates();
 
 // Reads a whole file. Throws CliError (processing) when the file is missing, unreadable or
-// undecodable, and (usage) when its rate or channel count is not one the processor takes.
+// undecodable or larger than the machine's memory, and (usage) when its rate or channel count is
+// not one the processor takes. Memory grows with the samples read, whatever the header claims.
 AudioData readAudioFile(const std::string& path);
 
 // The libsndfile format for `path`'s extension, keeping `sourceFormat`'s sample encoding where

@@ -9,6 +9,7 @@
 #include "hosts/cli/DemoSound.hpp"
 #include "hosts/cli/Progress.hpp"
 #include "hosts/cli/Session.hpp"
+#include "orvane/MessageText.hpp"
 
 #include <sndfile.h>
 
@@ -213,6 +214,12 @@ std::string slug(const char* name) {
     return out;
 }
 
+// Every error is one line: messages quote paths, arguments and file contents, and none of
+// those may break the line or forge a second "quorvel:" line.
+void printError(const char* message) {
+    std::fprintf(stderr, "quorvel: %s\n", orvane::escapedForMessage(message).c_str());
+}
+
 } // namespace
 
 void listPrograms(bool json, std::FILE* out) {
@@ -330,10 +337,10 @@ int runCommandLine(const std::vector<std::string>& args) {
                                   std::strerror(errno));
         return kExitOk;
     } catch (const CliError& e) {
-        std::fprintf(stderr, "quorvel: %s\n", e.what());
+        printError(e.what());
         return e.status();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "quorvel: %s\n", e.what());
+        printError(e.what());
         return kExitProcessing;
     }
 }

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <strings.h>
+#include <sys/stat.h>
 
 namespace quorvel::cli {
 
@@ -35,27 +36,32 @@ bool equalsIgnoringCase(const std::string& a, const char* b) {
 }
 
 // The global parameters a setting may also name.
-const ParameterDescription* globalParameter(const std::string& name) {
-    for (unsigned int index : {ParameterIndex::Gain, ParameterIndex::DryWet})
-        if (name == ProgramTable::parameter(index).name)
-            return &ProgramTable::parameter(index);
-    return nullptr;
-}
+constexpr unsigned int kGlobalParameters[] = {ParameterIndex::Gain, ParameterIndex::DryWet};
 
 const ParameterDescription* findSettingParameter(const ProgramDescription& program,
                                                  const std::string& name) {
-    if (const ParameterDescription* global = globalParameter(name))
-        return global;
+    for (unsigned int index : kGlobalParameters)
+        if (name == ProgramTable::parameter(index).name)
+            return &ProgramTable::parameter(index);
     if (const ProgramParameterDescription* row = ProgramTable::findParameter(program, name))
         return &row->parameter;
-    // A unique case-insensitive match is taken too: "lowgain [db]" means "LowGain [dB]".
+    // A unique case-insensitive match is taken too, among the global parameters as among the
+    // program's own: "lowgain [db]" means "LowGain [dB]", "gain" means "Gain".
     const ParameterDescription* match = nullptr;
+    auto consider = [&](const ParameterDescription& p) {
+        if (!equalsIgnoringCase(name, p.name))
+            return true;
+        if (match)
+            return false;
+        match = &p;
+        return true;
+    };
+    for (unsigned int index : kGlobalParameters)
+        if (!consider(ProgramTable::parameter(index)))
+            return nullptr;
     for (const ProgramParameterDescription& row : program)
-        if (equalsIgnoringCase(name, row.parameter.name)) {
-            if (match)
-                return nullptr;
-            match = &row.parameter;
-        }
+        if (!consider(row.parameter))
+            return nullptr;
     return match;
 }
 
@@ -114,6 +120,9 @@ void Session::prepareEngine(int sampleRate, int channels, int blockFrames) {
 }
 
 void Session::loadState(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        throw processingError("cannot read '" + path + "': it is a directory");
     std::ifstream file(path, std::ios::binary);
     if (!file)
         throw processingError("cannot read '" + path + "': " + std::strerror(errno));

@@ -232,6 +232,14 @@ const RefusedText kRefusedTexts[] = {
      R"(Parameter element 1: value "15" for parameter 2 "CurrentPreset" is outside 0 to 14)"},
     {"bool as a word", programText(element(25, "false")),
      R"(Parameter element 1: value "false" is not a valid Bool for parameter 25 "Reset")"},
+    // Attribute text is quoted escaped and cut, so a reason stays one line.
+    {"newlines in a value", programText(element(27, "x\n&#10;quorvel: forged")),
+     R"(Parameter element 1: value "x\n\nquorvel: forged" is not a valid Float for parameter 27 "LoDelay [ms]")"},
+    {"newline in an id", programText(R"(<Parameter id="&#10;99" value="1.00" />)"),
+     R"(Parameter element 1: id "\n99" is not a parameter index 0 to 56)"},
+    {"long value", programText(element(27, std::string(30, 'a') + "\x1b" + std::string(20, 'b'))),
+     "Parameter element 1: value \"" + std::string(30, 'a') + "\\x1b" + std::string(9, 'b') +
+         "...\" is not a valid Float for parameter 27 \"LoDelay [ms]\""},
     {"empty", "", "the program text is empty"},
     {"above the size cap", std::string(QuorvelProgramText::kMaxTextSize + 1, ' '),
      "the program text is larger than 1048576 bytes"},

@@ -133,3 +133,24 @@ TEST_F(AudioFileTest, TextFileIsReplacedWhole) {
     EXPECT_EQ(text, "second");
     EXPECT_EQ(filesInDir(), 1u);
 }
+
+TEST_F(AudioFileTest, ForgedFrameCountReservesOnlyWhatArrives) {
+    writeAudioFile(path("f.flac"), ramp(2, 100, 44100), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    // The 36-bit total-samples field of STREAMINFO (low nibble of byte 21, bytes 22 to 25)
+    // claims 2^31 - 1 frames.
+    std::fstream file(path("f.flac"), std::ios::in | std::ios::out | std::ios::binary);
+    char field[5];
+    file.seekg(21);
+    file.read(field, 5);
+    field[0] = char(field[0] & 0xF0);
+    field[1] = char(0x7F);
+    field[2] = field[3] = field[4] = char(0xFF);
+    file.seekp(21);
+    file.write(field, 5);
+    file.close();
+    const AudioData audio = readAudioFile(path("f.flac"));
+    ASSERT_EQ(audio.channelCount(), 2);
+    EXPECT_EQ(audio.frameCount(), 100);
+    EXPECT_LT(audio.channels[0].capacity(), 1024u);
+    EXPECT_EQ(audio.channels, ramp(2, 100, 44100).channels); // 16-bit steps hold these exactly
+}

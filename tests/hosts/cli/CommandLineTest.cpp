@@ -129,6 +129,13 @@ TEST_F(CommandLine, StateTextRoundTripsThroughRender) {
     const Result stdoutState = run({"state"});
     EXPECT_EQ(stdoutState.status, 0);
     EXPECT_NE(stdoutState.out.find("<Parameter id=\"27\" value=\"300.00\""), std::string::npos);
+    // The global parameters' names match regardless of case, as the programs' own do.
+    const Result globals = run({"state", "--program", "4", "--set", "gain=0.5", "--set",
+                                "DRY/WET=0.25", "--set", "lowgain [db]=-3"});
+    EXPECT_EQ(globals.status, 0) << globals.err;
+    EXPECT_NE(
+        globals.out.find(R"(<Parameter id="0" value="0.50" /><Parameter id="1" value="0.25")"),
+        std::string::npos);
 }
 
 TEST_F(CommandLine, ProgramsListsEveryProgramAndParameter) {
@@ -213,6 +220,14 @@ TEST_F(CommandLine, BadInputsGiveOneClearLineAndNoOutput) {
                   "is not a valid program text");
     expectRefused({"state", "--program", "1", "--set", "Fire=1@2"}, 2, "applies only to render",
                   "none");
+    expectRefused({"render", in, out, "--state", mDir.string()}, 1, "it is a directory");
+    // Text from files and arguments is escaped: a newline never starts a second line.
+    std::ofstream(path("forged.xml"))
+        << "<QuorvelPresets VersionMajor=\"1\" PresetVersion=\"4\"><Parameters><Parameter "
+           "id=\"27\" value=\"x&#10;quorvel: forged\n\" /></Parameters></QuorvelPresets>";
+    expectRefused({"render", in, out, "--state", path("forged.xml")}, 1,
+                  R"(value "x\nquorvel: forged\n" is not a valid Float)");
+    expectRefused({"render", in, out, "--set", "Low\nGain=1"}, 2, "\"Low\\nGain\" is not a");
     // The input is untouched by every refusal.
     EXPECT_EQ(readWav("in.wav").frameCount(), 4410);
 }
