@@ -325,8 +325,9 @@ Runs the harmonic programs' analysis over the first channel of IN (the same inpu
 --csv), or as one JSON document with --json. Columns:
   time_s     where in IN the analysed window is centred, in seconds
   f0_hz      the fundamental frequency, 0 when the hop is unvoiced
-  error      the fundamental's mismatch error (lower is more certain; 0 when unvoiced); the
-             harmonic programs treat a hop as unreliable above "VoiceThrld [%]" * 0.04
+  error      the fundamental's mismatch error (nearer 0 is more certain; it can be negative;
+             0 when unvoiced); the harmonic programs treat a hop whose error is larger than
+             "VoiceThrld [%]" * 0.04 in size as unreliable
   peaks      spectral peaks found (up to 6000 Hz, above -80 dB)
   harmonics  harmonics of the fundamental tracked, 0 when unvoiced
 On a terminal a summary follows on standard error: the voiced fraction, the median and the
