@@ -43,6 +43,8 @@ public:
 
 private:
     void bindSlots();
+    // The host position of the document parameter bound to `slot`; 0 for an empty slot.
+    float boundPosition(unsigned int slot) const;
     void sendToHost(unsigned int index, float value);
 
     QuorvelDocument& m_quorvelDocument;

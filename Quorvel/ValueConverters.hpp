@@ -57,8 +57,9 @@ void ParameterToText(char* buffer, std::size_t size, const orvane::Parameter& pa
                      KavParamValueUnit unit, bool wantUnits);
 // Reads a typed text for a float (a number, in dB when the unit is dB) or int parameter,
 // clamps it into the parameter's range and stores it in `value`; returns true. A text without a
-// number, a NaN, or a bool or enum parameter (those are never typed) leaves `value` alone,
-// rewrites `buffer` with the parameter's current value (no units) and returns false.
+// number (or a NaN) leaves `value` alone, rewrites `buffer` with the parameter's current value
+// (no units) and returns false. Bool and enum parameters are never typed: false, nothing
+// touched.
 // `wantUnits_` must be false (fatal assertion "!wantUnits_").
 bool TextToParameter(char* buffer, std::size_t size, const orvane::Parameter& parameter,
                      orvane::AnyValue& value, KavParamValueUnit unit, bool wantUnits_);
