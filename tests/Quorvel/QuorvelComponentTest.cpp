@@ -51,6 +51,14 @@ TEST_F(QuorvelComponent, HostIndicesAreFourteenAndItsValuesStayInRange) {
     component.SetParameter(12, std::numeric_limits<float>::quiet_NaN());
     component.SetParameter(12, -std::numeric_limits<float>::infinity());
     EXPECT_EQ(hostValue(12), 1.0f);
+    // Document parameters in their own units are brought into range; others are refused.
+    EXPECT_EQ(component.SetDocumentParameter(ParameterIndex::DryWet, 1e30), Result::NoError);
+    EXPECT_EQ(component.SetDocumentParameter(ParameterIndex::DryWet, NAN),
+              Result::InvalidPropertyValue);
+    EXPECT_EQ(document(ParameterIndex::DryWet), 1.0f);
+    EXPECT_EQ(component.SetDocumentParameter(ParameterIndex::CurrentPreset, 3),
+              Result::InvalidParameter);
+    EXPECT_EQ(component.SetDocumentParameter(57, 0), Result::InvalidParameter);
 }
 
 TEST_F(QuorvelComponent, RefusedRequestsChangeNothingAndStateTravels) {
