@@ -5,29 +5,6 @@
 
 namespace orvane {
 
-bool RangeContains(const AnyDetails& details, const AnyValue& value) {
-    if (value.getType() != details.getType())
-        return false;
-    switch (value.getType()) {
-    case AnyValue::Bool:
-        return true;
-    case AnyValue::Float: {
-        const auto& r = *details.getFloatDetails();
-        return value.GetFloat() >= r.getMinValue() && value.GetFloat() <= r.getMaxValue();
-    }
-    case AnyValue::Int: {
-        const auto& r = *details.getIntDetails();
-        return value.GetInt() >= r.getMinValue() && value.GetInt() <= r.getMaxValue();
-    }
-    case AnyValue::Enum: {
-        const auto& r = *details.getEnumDetails();
-        return value.GetEnum() >= r.getMinValue() && value.GetEnum() <= r.getMaxValue();
-    }
-    default:
-        return false;
-    }
-}
-
 AnyValue ClampToRange(const AnyDetails& details, double x) {
     if (!std::isfinite(x))
         return AnyValue();
