@@ -1,4 +1,5 @@
 #include "EngineHarness.hpp"
+#include "support/SignalMeasures.hpp"
 
 #include "Quorvel/ProgramParameters/ProgramTable.hpp"
 
@@ -36,16 +37,6 @@ int activeShortTimeCount(const QuorvelAudio& engine) {
     for (unsigned int p = 0; p < ProgramTable::kShortTimeProgramCount; ++p)
         count += engine.isSFFTTransformationActive(p) ? 1 : 0;
     return count;
-}
-
-double snrDb(const std::vector<float>& reference, const std::vector<float>& actual, size_t from) {
-    double signal = 0.0, error = 0.0;
-    for (size_t i = from; i < reference.size(); ++i) {
-        signal += double(reference[i]) * reference[i];
-        const double d = double(actual[i]) - reference[i];
-        error += d * d;
-    }
-    return 10.0 * std::log10(signal / std::max(error, 1e-300));
 }
 
 // Whether `output` is the dry-only stream of `input` for a program whose output is delayed by
@@ -183,7 +174,7 @@ TEST(QuorvelAudio, FlatFilterPassesTheSignalAtUnitGain) {
         delayed[i] = input[0][i - kDelay];
     // 0 dB in every band is a gain of the fast 2^x of exactly 1, so what is left is the
     // resynthesis error of the fast trigonometry and square root: well above 60 dB.
-    EXPECT_GT(snrDb(delayed, output[0], 2048), 60.0);
+    EXPECT_GT(SignalMeasures::SnrDb(delayed, output[0], 2048), 60.0);
 }
 
 TEST(QuorvelAudio, ClipIndicatorSetsAtPlusOneButNotForNegativePeaks) {
@@ -318,12 +309,4 @@ TEST(QuorvelAudio, MonoConfigurationProcessesChannelZeroOnly) {
                             unsigned(std::min<size_t>(1000, input[0].size() - pos)));
     }
     EXPECT_TRUE(isDryStream(input, output));
-}
-
-TEST(QuorvelAudio, KnowsItsEffectClassNames) {
-    EXPECT_EQ(QuorvelAudio::TransformationString2Id("SpectralDelay"), 4);
-    EXPECT_EQ(QuorvelAudio::TransformationString2Id("HLNRobotization"), 15);
-    EXPECT_EQ(QuorvelAudio::TransformationString2Id("Nothing"), -1);
-    EXPECT_EQ(QuorvelAudio::DocumentToDspConverter(orvane::AnyValue(true)), 1.0f);
-    EXPECT_EQ(QuorvelAudio::DocumentToDspConverter(orvane::AnyValue(-7)), -7.0f);
 }

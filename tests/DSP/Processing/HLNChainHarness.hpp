@@ -7,11 +7,11 @@
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Processing/Analysis/HLNAnalysis.hpp"
 #include "DSP/Processing/Synthesis/HLNSynthesis.hpp"
+#include "support/SignalMeasures.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <random>
 #include <vector>
 
 constexpr int kHLNHop = 256;
@@ -65,14 +65,7 @@ struct HLNChain {
     unsigned long hops = 0;
 };
 
-inline std::vector<float> GaussianNoise(std::size_t n, float sigma, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::normal_distribution<float> sample(0.f, sigma);
-    std::vector<float> x(n);
-    for (float& v : x)
-        v = sample(rng);
-    return x;
-}
+using SignalMeasures::GaussianNoise;
 
 // A 220 Hz voice-like tone: harmonics 1 to 4 at falling levels.
 inline std::vector<float> HarmonicTone(std::size_t n, float f0Hz = 220.f) {

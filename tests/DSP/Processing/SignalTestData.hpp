@@ -4,20 +4,15 @@
 
 #include "DSP/Data/Audio.hpp"
 #include "DSP/Misc/Array.hpp"
+#include "support/SignalMeasures.hpp"
 
 #include <cmath>
 #include <limits>
-#include <random>
 #include <vector>
 
 // n samples uniform in [-1, 1) drawn from a fixed seed.
 inline std::vector<float> RandomSamples(int n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
-    std::vector<float> x(static_cast<std::size_t>(n));
-    for (float& v : x)
-        v = sample(rng);
-    return x;
+    return SignalMeasures::UniformNoise(std::size_t(n), 1.0f, seed);
 }
 
 inline DSP::Array<float> ArrayOf(const std::vector<float>& samples) {

@@ -1,4 +1,5 @@
 #include "CliRunner.hpp"
+#include "support/SignalMeasures.hpp"
 
 #include <cmath>
 #include <random>
@@ -18,15 +19,6 @@ AudioData noise(int channels, int frames, int rate = 44100, float level = 0.3f) 
         for (float& s : channel)
             s = u(rng);
     return a;
-}
-
-double snrDb(const std::vector<float>& reference, const std::vector<float>& actual) {
-    double signal = 0.0, error = 0.0;
-    for (size_t i = 0; i < reference.size(); ++i) {
-        signal += double(reference[i]) * reference[i];
-        error += (double(actual[i]) - reference[i]) * (double(actual[i]) - reference[i]);
-    }
-    return 10.0 * std::log10(signal / std::max(error, 1e-300));
 }
 
 class CommandLine : public CliTestBase {
@@ -64,7 +56,7 @@ TEST_F(CommandLine, FlatFilterMatchesTheInputClosely) {
     const AudioData output = readWav("out.wav");
     // Over the whole file, first and last samples included: what is left is the resynthesis
     // error of the fast sine, cosine and square root, measured near 92 dB.
-    EXPECT_GT(snrDb(input.channels[0], output.channels[0]), 85.0);
+    EXPECT_GT(SignalMeasures::SnrDb(input.channels[0], output.channels[0]), 85.0);
 }
 
 TEST_F(CommandLine, OutputKeepsTheInputsRateChannelsAndEncoding) {

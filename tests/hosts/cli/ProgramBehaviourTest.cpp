@@ -2,6 +2,7 @@
 // measured on the output file, not read off the code.
 
 #include "CliRunner.hpp"
+#include "support/SignalMeasures.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -9,12 +10,12 @@
 #include <sstream>
 
 using namespace CliTest;
+using namespace SignalMeasures;
 using quorvel::cli::AudioData;
 
 namespace {
 
 constexpr int kRate = 44100;
-constexpr double kTwoPi = 6.283185307179586;
 
 AudioData mono(size_t frames) {
     AudioData a;
@@ -28,26 +29,8 @@ void addSine(AudioData& a, double hz, double amplitude, size_t from, size_t to) 
         a.channels[0][i] += float(amplitude * std::sin(kTwoPi * hz * double(i) / kRate));
 }
 
-// Amplitude of the `hz` component over [from, to), by correlation (Goertzel-like, exact for a
-// whole number of periods, within a fraction of a percent otherwise over many periods).
 double amplitudeAt(const std::vector<float>& x, double hz, size_t from, size_t to) {
-    double re = 0.0, im = 0.0;
-    for (size_t i = from; i < to; ++i) {
-        re += x[i] * std::cos(kTwoPi * hz * double(i) / kRate);
-        im += x[i] * std::sin(kTwoPi * hz * double(i) / kRate);
-    }
-    return 2.0 * std::hypot(re, im) / double(to - from);
-}
-
-double rms(const std::vector<float>& x, size_t from, size_t to) {
-    double sum = 0.0;
-    for (size_t i = from; i < to; ++i)
-        sum += double(x[i]) * x[i];
-    return std::sqrt(sum / double(to - from));
-}
-
-double db(double ratio) {
-    return 20.0 * std::log10(ratio);
+    return AmplitudeAt(x, hz, kRate, from, to);
 }
 
 class Programs : public CliTestBase {
@@ -70,9 +53,9 @@ TEST_F(Programs, PeakNotchCutsItsBandAndLeavesTheRest) {
     addSine(in, 4000.0, 0.3, 0, kRate);
     const auto out = render(in, {"--program", "Spectral Peak/Notch"}); // 500 Hz, -50 dB
     const size_t from = 4096, to = kRate - 4096;
-    EXPECT_LT(db(amplitudeAt(out, 500.0, from, to) / 0.3), -35.0);
+    EXPECT_LT(Db(amplitudeAt(out, 500.0, from, to) / 0.3), -35.0);
     // Two octaves above the centre the notch is gone: within a few hundredths of a dB.
-    EXPECT_NEAR(db(amplitudeAt(out, 4000.0, from, to) / 0.3), 0.0, 0.1);
+    EXPECT_NEAR(Db(amplitudeAt(out, 4000.0, from, to) / 0.3), 0.0, 0.1);
 }
 
 TEST_F(Programs, ThreeBandFilterSetsEachBandsGain) {
@@ -84,9 +67,9 @@ TEST_F(Programs, ThreeBandFilterSetsEachBandsGain) {
     const size_t from = 4096, to = kRate - 4096;
     // The gains are applied per bin through the fast 2^x (error near 3e-6), and each tone lies
     // well inside its band (cutoffs 500 and 3000 Hz), so a tenth of a dB is ample.
-    EXPECT_NEAR(db(amplitudeAt(out, 150.0, from, to) / 0.2), 0.0, 0.1);
-    EXPECT_NEAR(db(amplitudeAt(out, 1000.0, from, to) / 0.2), -6.0, 0.1);
-    EXPECT_NEAR(db(amplitudeAt(out, 6000.0, from, to) / 0.2), -20.0, 0.1);
+    EXPECT_NEAR(Db(amplitudeAt(out, 150.0, from, to) / 0.2), 0.0, 0.1);
+    EXPECT_NEAR(Db(amplitudeAt(out, 1000.0, from, to) / 0.2), -6.0, 0.1);
+    EXPECT_NEAR(Db(amplitudeAt(out, 6000.0, from, to) / 0.2), -20.0, 0.1);
 }
 
 TEST_F(Programs, DelayEchoesArriveAtTheSetTimeWithTheSetFeedback) {
@@ -103,13 +86,13 @@ TEST_F(Programs, DelayEchoesArriveAtTheSetTimeWithTheSetFeedback) {
                     "--set", "MiFeedbk [%]=50", "--set", "HiFeedbk [%]=50"});
     // 300 ms is 51 whole hops of 256 samples at 44.1 kHz (the delay counts whole frames).
     const size_t echo = 51 * 256;
-    auto energyNear = [&](size_t at) { return rms(out, at - 1024, at + 1536); };
+    auto energyNear = [&](size_t at) { return Rms(out, at - 1024, at + 1536); };
     const double direct = energyNear(click), first = energyNear(click + echo),
                  second = energyNear(click + 2 * echo), third = energyNear(click + 3 * echo);
     EXPECT_LT(direct, 0.01 * first); // the wet signal is only the echoes
     // Each echo is half the one before (6 dB); the frames overlap so allow half a dB.
-    EXPECT_NEAR(db(second / first), -6.02, 0.5);
-    EXPECT_NEAR(db(third / second), -6.02, 0.5);
+    EXPECT_NEAR(Db(second / first), -6.02, 0.5);
+    EXPECT_NEAR(Db(third / second), -6.02, 0.5);
     EXPECT_LT(energyNear(click + echo / 2), 0.01 * first); // nothing between the echoes
 }
 
@@ -119,7 +102,7 @@ TEST_F(Programs, FreezeSustainsAfterTheInputStops) {
     const auto fired = render(in, {"--program", "Spectral Freeze", "--set", "Fire=on@1.0"});
     const auto idle = render(in, {"--program", "Spectral Freeze"});
     const size_t after = 2 * kRate, end = 5 * kRate / 2; // well after the input stopped
-    EXPECT_LT(rms(idle, after, end), 1e-6);
+    EXPECT_LT(Rms(idle, after, end), 1e-6);
     // Frozen at 1 s with 20 s and 12 s decays: still within a few dB of the tone a second on.
     EXPECT_GT(amplitudeAt(fired, 440.0, after, end), 0.3 * 0.5);
 }
@@ -132,7 +115,7 @@ TEST_F(Programs, AmplitudeModulationSwingsAtItsRate) {
     // The envelope, one value per hop, and its strongest component between 1 and 10 Hz.
     std::vector<double> envelope;
     for (size_t at = kRate / 2; at + 256 < size_t(7 * kRate / 2); at += 256)
-        envelope.push_back(rms(out, at, at + 256));
+        envelope.push_back(Rms(out, at, at + 256));
     double best = 0.0, bestHz = 0.0;
     for (double hz = 1.0; hz <= 10.0; hz += 0.05) {
         double re = 0.0, im = 0.0;
@@ -152,7 +135,7 @@ TEST_F(Programs, AmplitudeModulationSwingsAtItsRate) {
         lo = std::min(lo, e);
         hi = std::max(hi, e);
     }
-    EXPECT_GT(db(hi / std::max(lo, 1e-9)), 12.0); // a deep swing at full depth
+    EXPECT_GT(Db(hi / std::max(lo, 1e-9)), 12.0); // a deep swing at full depth
 }
 
 TEST_F(Programs, SampleAndHoldHoldsTheSpectrumForTheHoldTime) {
@@ -206,8 +189,8 @@ TEST_F(Programs, OscillatingNotchMovesItsCentre) {
         lo = std::min(lo, a);
         hi = std::max(hi, a);
     }
-    EXPECT_LT(db(lo / 0.2), -20.0); // cut (by up to 48 dB) when the centre passes 1000 Hz
-    EXPECT_GT(db(hi / 0.2), -3.0);  // untouched when it is far away
+    EXPECT_LT(Db(lo / 0.2), -20.0); // cut (by up to 48 dB) when the centre passes 1000 Hz
+    EXPECT_GT(Db(hi / 0.2), -3.0);  // untouched when it is far away
 }
 
 namespace {
@@ -217,21 +200,8 @@ namespace {
 // residual path alone, which should give the input back.
 AudioData quietNoise(size_t frames) {
     AudioData a = mono(frames);
-    std::mt19937 rng(5);
-    std::normal_distribution<float> n(0.0f, 2e-4f);
-    for (float& s : a.channels[0])
-        s = n(rng);
+    a.channels[0] = GaussianNoise(frames, 2e-4f, 5);
     return a;
-}
-
-double snrDb(const std::vector<float>& reference, const std::vector<float>& actual, size_t from,
-             size_t to) {
-    double signal = 0.0, error = 0.0;
-    for (size_t i = from; i < to; ++i) {
-        signal += double(reference[i]) * reference[i];
-        error += (double(actual[i]) - reference[i]) * (double(actual[i]) - reference[i]);
-    }
-    return 10.0 * std::log10(signal / std::max(error, 1e-300));
 }
 
 } // namespace
@@ -248,7 +218,7 @@ TEST_F(Programs, HarmonicWetAndDrySignalsLineUp) {
         SCOPED_TRACE(dryWet);
         const auto out = render(input, {"--program", "Pitch Shift", "--set",
                                         "Transpose [semitone]=0", "--dry-wet", dryWet});
-        EXPECT_GT(snrDb(input.channels[0], out, from, to), 40.0);
+        EXPECT_GT(SnrDb(input.channels[0], out, from, to), 40.0);
     }
 }
 
@@ -303,7 +273,7 @@ TEST_F(Programs, HarmonicProgramsReadTheFirstChannelOfAStereoFile) {
                          "the first channel and writes the result to both\n");
     const AudioData out = readWav("out.wav");
     EXPECT_EQ(out.channels[1], out.channels[0]);
-    EXPECT_GT(snrDb(input.channels[0], out.channels[0], 0, out.channels[0].size()), 60.0);
+    EXPECT_GT(SnrDb(input.channels[0], out.channels[0], 0, out.channels[0].size()), 60.0);
     std::vector<std::string> quiet = args;
     quiet.push_back("--quiet");
     EXPECT_EQ(run(quiet).err, "");

@@ -8,36 +8,9 @@
 #include <limits>
 
 using namespace DSP;
+using namespace SignalMeasures;
 
 namespace {
-
-double Rms(const std::vector<float>& x, std::size_t from, std::size_t to) {
-    double sum = 0.0;
-    for (std::size_t i = from; i < to; ++i)
-        sum += double(x[i]) * x[i];
-    return std::sqrt(sum / double(to - from));
-}
-
-// The period of x[from, to) from the best normalised autocorrelation between minLag and
-// maxLag, refined by a parabola through its neighbours; in Hz.
-double MeasuredF0(const std::vector<float>& x, std::size_t from, std::size_t to, int minLag,
-                  int maxLag) {
-    auto correlation = [&](int lag) {
-        double xy = 0.0, xx = 0.0, yy = 0.0;
-        for (std::size_t i = from; i + std::size_t(lag) < to; ++i) {
-            xy += double(x[i]) * x[i + lag];
-            xx += double(x[i]) * x[i];
-            yy += double(x[i + lag]) * x[i + lag];
-        }
-        return xy / std::sqrt(xx * yy);
-    };
-    int best = minLag;
-    for (int lag = minLag; lag <= maxLag; ++lag)
-        if (correlation(lag) > correlation(best))
-            best = lag;
-    const double l = correlation(best - 1), c = correlation(best), r = correlation(best + 1);
-    return kHLNRate / (best + 0.5 * (l - r) / (l - 2.0 * c + r));
-}
 
 // One frame carrying a single 440 Hz track, as the analysis leaves frames.
 Frame ToneFrame(float centerTime) {
@@ -73,23 +46,14 @@ TEST(HLNSynthesis, QuietNoiseIsItsResidualAndComesBackDelayedByTheChainLatency) 
                         f.GetResidualAudioFrame().GetBuffer()[i], 1e-7f);
         }
     }
-    double signal = 0.0, error = 0.0;
-    for (std::size_t n = 4 * kHLNHop; n < x.size(); ++n) {
-        const double d = y[n + kHLNChainLatencySamples] - x[n];
-        signal += double(x[n]) * x[n];
-        error += d * d;
-    }
-    EXPECT_GT(10.0 * std::log10(signal / error), 40.0);
+    EXPECT_GT(SnrDb(x, y, 4 * kHLNHop, x.size(), kHLNChainLatencySamples), 40.0);
 
     // An impulse (too weak for peaks) is the loudest output sample exactly one latency later.
     std::vector<float> impulse(40 * kHLNHop, 0.f);
     impulse[5000] = 0.01f;
     HLNChain impulseChain;
     const std::vector<float> out = impulseChain.Run(impulse, kHLNChainLatencySamples);
-    std::size_t loudest = 0;
-    for (std::size_t i = 0; i < out.size(); ++i)
-        if (std::fabs(out[i]) > std::fabs(out[loudest]))
-            loudest = i;
+    const std::size_t loudest = Loudest(out);
     EXPECT_EQ(loudest, 5000u + kHLNChainLatencySamples);
     EXPECT_NEAR(out[loudest], 0.01f, 1e-4f);
 }
@@ -105,8 +69,8 @@ TEST(HLNSynthesis, SteadyHarmonicToneKeepsItsFundamentalAndLevel) {
     EXPECT_GE(voiced, frames - 2) << "voiced once the window holds the tone";
     // Measured well after the onset (the first frames hold the tone's start).
     const std::size_t from = 40 * kHLNHop, to = y.size();
-    EXPECT_NEAR(MeasuredF0(y, from, to, 150, 260), 220.0, 0.5);
-    EXPECT_NEAR(20.0 * std::log10(Rms(y, from, to) / Rms(x, from, to)), 0.0, 0.5);
+    EXPECT_NEAR(FundamentalHz(y, kHLNRate, from, to, 150, 260), 220.0, 0.5);
+    EXPECT_NEAR(Db(Rms(y, from, to) / Rms(x, from, to)), 0.0, 0.5);
 }
 
 TEST(HLNSynthesis, NegativeCentreTimesAndReadySpectraBypassPhaseBookkeeping) {
