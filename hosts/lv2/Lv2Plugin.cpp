@@ -15,7 +15,7 @@ using Lv2PortTable::PortRole;
 
 void* findFeature(const LV2_Feature* const* features, const char* uri) {
     for (; features && *features; ++features)
-        if (std::strcmp((*features)->URI, uri) == 0)
+        if ((*features)->URI && std::strcmp((*features)->URI, uri) == 0)
             return (*features)->data;
     return nullptr;
 }
