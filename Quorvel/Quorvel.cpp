@@ -1,5 +1,7 @@
 #include "Quorvel/Quorvel.hpp"
 
+#include "orvane/ParameterRange.hpp"
+
 #include <cstdio>
 
 namespace Quorvel {
@@ -151,6 +153,20 @@ Quorvel::Result Quorvel::GetParameterInfo(unsigned int id, ParameterInfo& info) 
             range.getDefault(),
             true,
             true};
+    return Result::NoError;
+}
+
+Quorvel::Result Quorvel::SetDocumentParameter(unsigned int index, double value,
+                                              orvane::Interface* source) {
+    if (index >= m_document->GetNumberOfParameters())
+        return Result::InvalidParameter;
+    const orvane::AnyDetails& details = m_document->getParameter(index)->getDetails();
+    if ((details.getFlags() & orvane::AnyDetails::Automatable) == 0)
+        return Result::InvalidParameter;
+    const orvane::AnyValue clamped = orvane::ClampToRange(details, value);
+    if (clamped.getType() == orvane::AnyValue::Undefined)
+        return Result::InvalidPropertyValue;
+    m_document->updateParameter(index, clamped, source);
     return Result::NoError;
 }
 

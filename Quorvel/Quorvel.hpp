@@ -101,6 +101,15 @@ public:
     Result SetParameter(unsigned int id, float value);
     Result GetParameterInfo(unsigned int id, ParameterInfo& info) const;
 
+    // ---- document parameters, for adapters that show them all (main or render thread) ----
+    // Sets document parameter `index` from a plain number in its own units: brought into the
+    // parameter's range and type (orvane::ClampToRange) and written with `source` as the writer
+    // (null: every observer hears it). InvalidParameter, and nothing written, for an index the
+    // document lacks or a parameter that is not automatable; a non-finite value is ignored
+    // (InvalidPropertyValue).
+    Result SetDocumentParameter(unsigned int index, double value,
+                                orvane::Interface* source = nullptr);
+
     // ---- factory presets, one per program ----
     const std::vector<FactoryPreset>& GetPresets() const { return m_factoryPresets; }
     // Activates program `number`: InvalidProperty, and nothing changed, when there is none.
