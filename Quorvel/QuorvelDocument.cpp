@@ -67,6 +67,10 @@ bool QuorvelDocument::isFireOn() const {
 void QuorvelDocument::updateParameter(unsigned int index, orvane::AnyValue value,
                                       orvane::Interface* source) {
     bool resetRequested = false;
+    if (index == ParameterIndex::CurrentPreset &&
+        (value.getType() != orvane::AnyValue::Int || value.GetInt() < 0 ||
+         unsigned(value.GetInt()) >= getPresetCount()))
+        return; // no such program: the current one stays, and nobody is told
     if (index == ParameterIndex::Fire && isFireOn() && !value.GetBool()) {
         // Fire latches: the source's control is put back on, and on it stays.
         if (source != nullptr)

@@ -29,7 +29,8 @@ public:
     QuorvelDocument();
     ~QuorvelDocument() override;
 
-    // The base rule with Spectral Freeze's latch (above).
+    // The base rule with Spectral Freeze's latch (above). A "CurrentPreset" value that is not
+    // an Int naming a preset is ignored: nothing is stored and nobody is told.
     void updateParameter(unsigned int index, orvane::AnyValue value,
                          orvane::Interface* source) override;
     // Stores `program` into "CurrentPreset" without notification, then suspends every observer,

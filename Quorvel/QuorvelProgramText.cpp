@@ -21,6 +21,27 @@ constexpr const char* kParameterName = "Parameter";
 // Attribute text quoted in a reason is cut after this many bytes.
 constexpr std::size_t kMaxQuotedBytes = 40;
 
+// The position of the first byte that does not belong to a well-formed UTF-8 sequence, or npos.
+// The XML parser takes a lead byte's word for how many bytes follow, and would step over the
+// text's terminating NUL after a lead byte near its end; here every sequence is complete.
+std::size_t firstInvalidUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80                   ? 1
+                                   : lead >= 0xC2 && lead < 0xE0 ? 2
+                                   : lead >= 0xE0 && lead < 0xF0 ? 3
+                                   : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                                 : 0;
+        if (length == 0 || text.size() - at < length)
+            return at;
+        for (std::size_t i = 1; i < length; ++i)
+            if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80)
+                return at;
+        at += length;
+    }
+    return std::string_view::npos;
+}
+
 enum class MarkupCheck { Fits, TooDeep, Unbalanced, Unsupported };
 
 // The XML parser descends recursively, one stack frame per nesting level, so a hostile text can
@@ -297,6 +318,11 @@ bool read(const char* text, std::size_t length, const orvane::Document& document
         return false;
     }
     const std::string source(text, size); // NUL-terminated for the parser
+    const std::size_t invalid = firstInvalidUtf8(source);
+    if (invalid != std::string_view::npos) {
+        error = "the program text is not valid UTF-8 (byte " + std::to_string(invalid + 1) + ")";
+        return false;
+    }
     switch (checkMarkup(source, kMaxNesting)) {
     case MarkupCheck::TooDeep:
         error = "the program text nests elements deeper than " + std::to_string(kMaxNesting) +

@@ -48,11 +48,11 @@ std::string write(const orvane::Document& document);
 // twice appears twice, the later one meant to win). On failure returns false and puts a
 // one-line reason into `error`. Either way the document is not touched.
 //
-// Refused: a null or empty text; more than kMaxTextSize bytes; elements nested deeper than
-// kMaxNesting, comments excepted any "<!" markup (CDATA, DOCTYPE), and a '<' inside a tag;
-// text that is not well-formed XML; VersionMajor other than 1 or PresetVersion other than 4
-// (read as leading integers; missing or unreadable reads as 0); no "Parameters" element in the
-// root; a "Parameter" element without "id" or "value"; an id that is not an index of the
+// Refused: a null or empty text; more than kMaxTextSize bytes; bytes that are not UTF-8; elements
+// nested deeper than kMaxNesting, comments excepted any "<!" markup (CDATA, DOCTYPE), and a '<'
+// inside a tag; text that is not well-formed XML; VersionMajor other than 1 or PresetVersion other
+// than 4 (read as leading integers; missing or unreadable reads as 0); no "Parameters" element in
+// the root; a "Parameter" element without "id" or "value"; an id that is not an index of the
 // document, or names a parameter that is not stored (3, 4 "LevelClip"); a value that does not
 // parse as the parameter's type (a Bool takes only "1" or "0"), is not finite, or lies outside
 // the parameter's range.

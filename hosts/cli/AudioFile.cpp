@@ -141,28 +141,20 @@ const std::vector<int>& supportedSampleRates() {
     return rates;
 }
 
-AudioData readAudioFile(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        throw processingError("cannot read '" + path + "': " + std::strerror(errno));
-    if (S_ISDIR(st.st_mode))
-        throw processingError("cannot read '" + path + "': it is a directory");
+namespace {
 
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file)
-        throw processingError("cannot read '" + path + "': " + sf_strerror(nullptr));
-
+// Reads an opened file whole and closes it; `name` is what errors call it.
+AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name) {
     auto closer = [&] { sf_close(file); };
     const auto& rates = supportedSampleRates();
     if (std::find(rates.begin(), rates.end(), info.samplerate) == rates.end()) {
         closer();
-        throw usageError("'" + path + "' has a sample rate of " + std::to_string(info.samplerate) +
+        throw usageError("'" + name + "' has a sample rate of " + std::to_string(info.samplerate) +
                          " Hz; supported rates are " + joinedRates() + " Hz");
     }
     if (info.channels < 1 || info.channels > 2) {
         closer();
-        throw usageError("'" + path + "' has " + std::to_string(info.channels) +
+        throw usageError("'" + name + "' has " + std::to_string(info.channels) +
                          " channels; only mono and stereo files are supported");
     }
 
@@ -175,7 +167,7 @@ AudioData readAudioFile(const std::string& path) {
     // machine's memory can hold.
     const auto tooLarge = [&] {
         closer();
-        return processingError("cannot read '" + path + "': it is too large to hold in memory");
+        return processingError("cannot read '" + name + "': it is too large to hold in memory");
     };
     const uint64_t maxFrames = physicalMemoryBytes() / (sizeof(float) * size_t(info.channels));
     std::vector<float> interleaved(size_t(kChunkFrames * info.channels));
@@ -196,8 +188,63 @@ AudioData readAudioFile(const std::string& path) {
     const int error = sf_error(file);
     closer();
     if (error != SF_ERR_NO_ERROR)
-        throw processingError("cannot decode '" + path + "': " + sf_error_number(error));
+        throw processingError("cannot decode '" + name + "': " + sf_error_number(error));
     return audio;
+}
+
+// A read-only view of bytes in memory, as libsndfile's virtual I/O.
+struct MemoryFile {
+    const unsigned char* data;
+    sf_count_t size;
+    sf_count_t position = 0;
+
+    static MemoryFile& of(void* user) { return *static_cast<MemoryFile*>(user); }
+    static sf_count_t length(void* user) { return of(user).size; }
+    static sf_count_t seek(sf_count_t offset, int whence, void* user) {
+        MemoryFile& m = of(user);
+        const sf_count_t base = whence == SEEK_CUR ? m.position : whence == SEEK_END ? m.size : 0;
+        if ((offset < 0 && offset < -base) || (offset > 0 && offset > INT64_MAX - base))
+            return -1;
+        m.position = base + offset;
+        return m.position;
+    }
+    static sf_count_t read(void* out, sf_count_t count, void* user) {
+        MemoryFile& m = of(user);
+        const sf_count_t n = std::max<sf_count_t>(0, std::min(count, m.size - m.position));
+        if (n > 0)
+            std::memcpy(out, m.data + m.position, size_t(n));
+        m.position += n;
+        return n;
+    }
+    static sf_count_t write(const void*, sf_count_t, void*) { return 0; }
+    static sf_count_t tell(void* user) { return of(user).position; }
+};
+
+} // namespace
+
+AudioData readAudioFile(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        throw processingError("cannot read '" + path + "': " + std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        throw processingError("cannot read '" + path + "': it is a directory");
+
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        throw processingError("cannot read '" + path + "': " + sf_strerror(nullptr));
+    return readOpened(file, info, path);
+}
+
+AudioData readAudioMemory(const void* data, size_t size, const std::string& name) {
+    MemoryFile memory{static_cast<const unsigned char*>(data), sf_count_t(size)};
+    SF_VIRTUAL_IO io{&MemoryFile::length, &MemoryFile::seek, &MemoryFile::read, &MemoryFile::write,
+                     &MemoryFile::tell};
+    SF_INFO info{};
+    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
+    if (!file)
+        throw processingError("cannot read '" + name + "': " + sf_strerror(nullptr));
+    return readOpened(file, info, name);
 }
 
 int outputFormatFor(const std::string& path, int sourceFormat) {

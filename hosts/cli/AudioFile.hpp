@@ -6,6 +6,7 @@
 // into place only when everything was written, so a failure never leaves a partial file and
 // never touches an existing file of that name.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ const std::vector<int>& supportedSampleRates();
 // undecodable or larger than the machine's memory, and (usage) when its rate or channel count is
 // not one the processor takes. Memory grows with the samples read, whatever the header claims.
 AudioData readAudioFile(const std::string& path);
+// The same for the `size` bytes of a file held in memory at `data`; `name` is what errors call
+// it.
+AudioData readAudioMemory(const void* data, size_t size, const std::string& name);
 
 // The libsndfile format for `path`'s extension, keeping `sourceFormat`'s sample encoding where
 // the container allows it. Throws CliError (usage) for an extension no container matches.

@@ -162,6 +162,18 @@ TEST_F(QuorvelDocumentObserved, FreezeButtonsLatchUntilReset) {
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(QuorvelDocumentObserved, AProgramNumberThatNamesNoProgramIsIgnored) {
+    document.activateProgram(8);
+    log.clear();
+    for (const orvane::AnyValue stray : {orvane::AnyValue(15), orvane::AnyValue(-1),
+                                         orvane::AnyValue(3.0f), orvane::AnyValue(true)})
+        document.updateParameter(ParameterIndex::CurrentPreset, stray, &host);
+    EXPECT_EQ(document.getCurrentPresetNumber(), 8u);
+    EXPECT_TRUE(log.empty());
+    document.updateParameter(ParameterIndex::CurrentPreset, orvane::AnyValue(14), &host);
+    EXPECT_EQ(document.getCurrentPresetNumber(), 14u);
+}
+
 TEST(QuorvelDocumentDeathTest, IndicesBeyondTheTablesAndRebindingASlotAreFatal) {
     QuorvelDocument document;
     EXPECT_DEATH(document.activateProgram(15), "program < getPresetCount\\(\\)");

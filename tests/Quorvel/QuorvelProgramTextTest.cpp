@@ -241,6 +241,9 @@ const RefusedText kRefusedTexts[] = {
      "Parameter element 1: value \"" + std::string(30, 'a') + "\\x1b" + std::string(9, 'b') +
          "...\" is not a valid Float for parameter 27 \"LoDelay [ms]\""},
     {"empty", "", "the program text is empty"},
+    // The parser would read past the end after a lead byte missing its sequence.
+    {"a lead byte without its sequence", "<Q>\xf0\x9f</Q>",
+     "the program text is not valid UTF-8 (byte 4)"},
     {"above the size cap", std::string(QuorvelProgramText::kMaxTextSize + 1, ' '),
      "the program text is larger than 1048576 bytes"},
     {"no markup", "hello", "the program text is not well-formed XML: Error document empty."},
