@@ -60,6 +60,15 @@ bool Audio::setSamplingRate(unsigned int rate) {
 
 void Audio::Process(float** inputs, float** outputs, unsigned int frames) {
     Threading::ScopedLock lock(m_lock);
+    ProcessUnlocked(inputs, outputs, frames);
+}
+
+void Audio::SkipBlock(float** outputs, unsigned int frames) {
+    m_fadeInPending = true;
+    silence(outputs, frames);
+}
+
+void Audio::ProcessUnlocked(float** inputs, float** outputs, unsigned int frames) {
     if (m_suspended) {
         m_fadeInPending = true;
         silence(outputs, frames);

@@ -97,6 +97,12 @@ public:
     // first min(frames, 6 ms) samples of each output channel are multiplied by a ramp that
     // starts at exactly 0 and rises by 1/L per sample. Never allocates.
     void Process(float** inputs, float** outputs, unsigned int frames);
+    // `Process` without the lock, for a host that itself keeps every suspension and rebuild of
+    // the engine away from the blocks it processes, so that its render thread never waits.
+    // `SkipBlock` is the block such a host renders while a rebuild is under way: every output
+    // channel zero-filled, as a suspended engine's, and the next processed block fades in.
+    void ProcessUnlocked(float** inputs, float** outputs, unsigned int frames);
+    void SkipBlock(float** outputs, unsigned int frames);
     // Makes `rate` current if it is one of the accepted rates; false (and the previous rate
     // kept) otherwise.
     bool setSamplingRate(unsigned int rate);
@@ -125,7 +131,7 @@ protected:
     std::unique_ptr<CommandFactory> m_commandFactory;
     mutable Threading::CriticalSection m_lock;
     bool m_suspended = false;     // guarded by m_lock
-    bool m_fadeInPending = false; // guarded by m_lock
+    bool m_fadeInPending = false; // guarded by m_lock (or the host, unlocked)
 
 private:
     unsigned int outputChannelCount() const;

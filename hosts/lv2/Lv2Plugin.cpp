@@ -90,36 +90,47 @@ void Lv2Plugin::activate() {
     mComponent.Reset();
 }
 
-// ---- the document flag ----
+// ---- the flags ----
 
-bool Lv2Plugin::tryTakeDocument() {
+bool Lv2Plugin::tryTake(std::atomic<bool>& flag) {
     bool expected = false;
-    return mDocumentBusy.compare_exchange_strong(expected, true, std::memory_order_acquire);
+    return flag.compare_exchange_strong(expected, true, std::memory_order_acquire);
 }
 
-void Lv2Plugin::takeDocument() {
-    while (!tryTakeDocument())
+void Lv2Plugin::take(std::atomic<bool>& flag) {
+    while (!tryTake(flag))
         std::this_thread::yield();
 }
 
-void Lv2Plugin::releaseDocument() {
-    mDocumentBusy.store(false, std::memory_order_release);
+void Lv2Plugin::release(std::atomic<bool>& flag) {
+    flag.store(false, std::memory_order_release);
 }
 
 // ---- audio thread ----
 
 void Lv2Plugin::run(std::uint32_t frames) {
-    // While a program switch is under way the worker owns the document: port changes wait.
-    if (!mProgramPending && tryTakeDocument()) {
+    const unsigned int c = mChannels;
+    float* inputs[2] = {mPorts[0], c == 2 ? mPorts[1] : nullptr};
+    float* outputs[2] = {mPorts[c], c == 2 ? mPorts[c + 1] : nullptr};
+    QuorvelAudio& engine = mComponent.getEngine();
+    // While a program switch is under way the worker owns the document: port changes wait. No
+    // flag is held while the switch is scheduled, since a host may run the work at once on this
+    // thread.
+    if (!mProgramPending && tryTake(mDocumentBusy)) {
         applyDocumentPorts();
-        releaseDocument();
+        release(mDocumentBusy);
         applyProgramPort();
     }
-    const unsigned int c = mChannels;
-    const float* inputs[2] = {mPorts[0], c == 2 ? mPorts[1] : nullptr};
-    float* outputs[2] = {mPorts[c], c == 2 ? mPorts[c + 1] : nullptr};
-    if (frames > 0)
-        mComponent.ProcessBufferLists(c, inputs, c, outputs, frames);
+    // Holding the engine flag for the whole block keeps every program switch away from it, so
+    // the engine runs without its lock; a block that arrives during a switch is silenced (and
+    // the next one fades in) instead of waiting for it.
+    if (tryTake(mEngineBusy)) {
+        if (frames > 0)
+            engine.ProcessUnlocked(inputs, outputs, frames);
+        release(mEngineBusy);
+    } else if (frames > 0) {
+        engine.SkipBlock(outputs, frames);
+    }
     updateClip(frames);
     writeOutput(Lv2PortTable::latencyPort(c), float(mComponent.GetLatencySamples()));
 }
@@ -162,12 +173,16 @@ void Lv2Plugin::applyProgramPort() {
         mProgramPending = false;
         return; // the worker is full: asked again on the next run
     }
-    // No worker: the switch happens here, as soon as the document is free.
-    if (!tryTakeDocument())
+    // No worker: the switch happens here, once both flags are free, and a harmonic program's
+    // chain is built on the audio thread.
+    if (!tryTake(mDocumentBusy))
         return;
-    mComponent.NewFactoryPresetSet(program);
-    releaseDocument();
-    mLastSeen[index] = value;
+    if (tryTake(mEngineBusy)) {
+        mComponent.NewFactoryPresetSet(program);
+        release(mEngineBusy);
+        mLastSeen[index] = value;
+    }
+    release(mDocumentBusy);
 }
 
 void Lv2Plugin::updateClip(std::uint32_t frames) {
@@ -177,9 +192,9 @@ void Lv2Plugin::updateClip(std::uint32_t frames) {
     // so that the next clipped block raises it again.
     QuorvelDocument& document = mComponent.getQuorvelDocument();
     if (document.getParameter(ParameterIndex::LevelClip)->getValue().GetBool() &&
-        tryTakeDocument()) {
+        tryTake(mDocumentBusy)) {
         document.updateParameter(ParameterIndex::LevelClip, orvane::AnyValue(false), &mSource);
-        releaseDocument();
+        release(mDocumentBusy);
         mClipHoldSamples = std::uint64_t(kClipHoldSeconds * mSampleRate);
     }
     writeOutput(Lv2PortTable::clipPort(mChannels), mClipHoldSamples > 0 ? 1.0f : 0.0f);
@@ -199,9 +214,11 @@ LV2_Worker_Status Lv2Plugin::work(LV2_Worker_Respond_Function respond,
     if (size != sizeof program)
         return LV2_WORKER_ERR_UNKNOWN;
     std::memcpy(&program, data, sizeof program);
-    takeDocument();
+    take(mDocumentBusy);
+    take(mEngineBusy);
     mComponent.NewFactoryPresetSet(program);
-    releaseDocument();
+    release(mEngineBusy);
+    release(mDocumentBusy);
     return respond(handle, sizeof program, &program);
 }
 
@@ -216,15 +233,15 @@ LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handl
                                  const LV2_Feature* const* features) {
     if (!mapUrids(features))
         return LV2_STATE_ERR_NO_FEATURE;
-    takeDocument();
+    take(mDocumentBusy);
     std::string text;
     try {
         text = mComponent.SaveState();
     } catch (...) {
-        releaseDocument();
+        release(mDocumentBusy);
         return LV2_STATE_ERR_UNKNOWN;
     }
-    releaseDocument();
+    release(mDocumentBusy);
     return store(handle, mStateKey, text.c_str(), text.size() + 1, mAtomString,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
@@ -243,7 +260,8 @@ LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve, LV2_St
         return LV2_STATE_ERR_BAD_TYPE;
     const char* text = static_cast<const char*>(value);
     const std::size_t length = strnlen(text, size);
-    takeDocument();
+    take(mDocumentBusy);
+    take(mEngineBusy);
     LV2_State_Status status = LV2_STATE_ERR_UNKNOWN;
     try {
         if (length > 0 &&
@@ -253,7 +271,8 @@ LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve, LV2_St
         }
     } catch (...) {
     }
-    releaseDocument();
+    release(mEngineBusy);
+    release(mDocumentBusy);
     return status;
 }
 

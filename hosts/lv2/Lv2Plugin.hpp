@@ -21,9 +21,12 @@
 // worker (offline renderers) gets the switch inside `run`.
 //
 // Threads, as LV2 defines them: `run` on the audio thread; `work` on the worker thread; `save`
-// at any time; the rest in the instantiation class. Every writer of the document takes the
-// instance's document flag: `run` only tries (and leaves its port changes for the next run when
-// it is taken), `work`, `save` and `restore` wait for it.
+// at any time; the rest in the instantiation class. Two flags stand for locks, and `run` only
+// ever tries them, so it never waits: whoever reads or writes the document holds the document
+// flag (`run` leaves its port changes for the next run when it is taken); whoever switches the
+// program (`work`, `restore`, or `run` itself without a worker) also holds the engine flag, which
+// `run` holds for each block it processes and without which it renders silence. With the
+// worker, `run` neither allocates, frees nor locks.
 class Lv2Plugin {
 public:
     // Null when the engine does not run at `sampleRate` or with `channels` (1 or 2).
@@ -61,9 +64,9 @@ private:
     static constexpr double kClipHoldSeconds = 0.3;
 
     Lv2Plugin(unsigned int channels, double sampleRate, const LV2_Feature* const* features);
-    bool tryTakeDocument();
-    void takeDocument();
-    void releaseDocument();
+    static bool tryTake(std::atomic<bool>& flag);
+    static void take(std::atomic<bool>& flag);
+    static void release(std::atomic<bool>& flag);
     void applyDocumentPorts();
     void applyProgramPort();
     void updateClip(std::uint32_t frames);
@@ -83,6 +86,7 @@ private:
     LV2_URID mStateKey = 0;
     LV2_URID mAtomString = 0;
     std::atomic<bool> mDocumentBusy{false};
+    std::atomic<bool> mEngineBusy{false};
     bool mProgramPending = false; // a switch handed to the worker and not yet answered
     std::uint64_t mClipHoldSamples = 0;
 };

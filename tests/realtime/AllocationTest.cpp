@@ -21,6 +21,20 @@ TEST(Allocations, RenderingAndParameterChangesAllocateNothing) {
     EXPECT_EQ(during, 0);
 }
 
+#ifdef QUORVEL_LV2_DIR
+#include "Lv2Scenario.hpp"
+
+TEST(Allocations, Lv2RunAndWorkerAnswersAllocateNothing) {
+    long during = 0;
+    RealtimeTest::runLv2Scenario([&](const std::function<void()>& work) {
+        AllocationCounter heap;
+        work();
+        during += heap.Calls();
+    });
+    EXPECT_EQ(during, 0);
+}
+#endif
+
 TEST(Allocations, TheCounterSeesAllocations) {
     AllocationCounter heap;
     int* volatile kept = new int(3); // through a volatile, so that the compiler keeps the pair

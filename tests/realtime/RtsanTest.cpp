@@ -26,3 +26,19 @@ TEST(RealtimeSanitizer, RenderPathNeitherAllocatesNorLocks) {
         });
     SUCCEED();
 }
+
+#ifdef QUORVEL_LV2_DIR
+#include "Lv2Scenario.hpp"
+
+// The plug-in's `run` and `work_response` as a host's audio thread calls them: nothing there may
+// wait, not even for the engine base's lock.
+TEST(RealtimeSanitizer, Lv2RunNeitherAllocatesNorLocks) {
+    __rtsan_init();
+    RealtimeTest::runLv2Scenario([](const std::function<void()>& work) {
+        __rtsan_realtime_enter();
+        work();
+        __rtsan_realtime_exit();
+    });
+    SUCCEED();
+}
+#endif
