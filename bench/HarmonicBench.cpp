@@ -123,7 +123,7 @@ struct AnalysisChildren {
 // What each stage consumed and produced on kRecordedHops consecutive hops.
 struct HopData {
     DSP::Audio sinWindow, resWindow;
-    DSP::Spectrum sinSpec, resSpec, sinSpecDb, sineSpec, residual;
+    DSP::Spectrum sinSpectrum, resSpec, sinSpecDb, sineSpec, residual;
     DSP::SpectralPeakArray detected, tracked;
     DSP::Fundamental fundamental;
     DSP::Frame frame; // the analysis composite's frame of the same hop
@@ -150,16 +150,16 @@ const std::vector<HopData>& Recorded() {
             const int centre = (n + 1) * kHop - kSinWindow / 2;
             h.sinWindow = Window(centre, kSinWindow);
             h.resWindow = Window(centre, kResWindow);
-            for (auto* s : {&h.sinSpec, &h.sinSpecDb})
+            for (auto* s : {&h.sinSpectrum, &h.sinSpecDb})
                 Presize(*s, sinBins);
             for (auto* s : {&h.resSpec, &h.sineSpec, &h.residual})
                 Presize(*s, resBins);
             h.detected.SetnMaxPeaks(c.config.GetPeakDetect().GetMaxPeaks());
             h.tracked.SetnMaxPeaks(c.config.GetSinTracking().GetMaxTracks());
             h.fundamental.SetnMaxCandidates(1);
-            c.sin.Do(h.sinWindow, h.sinSpec);
+            c.sin.Do(h.sinWindow, h.sinSpectrum);
             c.res.Do(h.resWindow, h.resSpec);
-            h.sinSpecDb = h.sinSpec;
+            h.sinSpecDb = h.sinSpectrum;
             h.sinSpecDb.ToDB();
             h.detected.SetScale(DSP::EScale(DSP::EScale::eLog));
             c.peaks.Do(h.sinSpecDb, h.detected);
@@ -234,7 +234,7 @@ const std::vector<std::pair<std::string, Factory>>& Stages() {
              auto c = std::make_shared<AnalysisChildren>();
              auto s = std::make_shared<Scratch>();
              return StageRun{[](int) {},
-                             [c, s](int n) { c->sin.Do(At(n).sinWindow, s->h.sinSpec); }};
+                             [c, s](int n) { c->sin.Do(At(n).sinWindow, s->h.sinSpectrum); }};
          }},
         {"ResBranchAnalysis1025",
          [] {
@@ -249,7 +249,7 @@ const std::vector<std::pair<std::string, Factory>>& Stages() {
              auto s = std::make_shared<Scratch>();
              return StageRun{[](int) {},
                              [c, s](int n) {
-                                 s->h.sinSpecDb = At(n).sinSpec;
+                                 s->h.sinSpecDb = At(n).sinSpectrum;
                                  s->h.sinSpecDb.ToDB();
                                  c->peaks.Do(s->h.sinSpecDb, s->h.detected);
                              }};

@@ -127,8 +127,8 @@ bool HLNSynthesis::Do(Frame& frame) {
               frame.GetResidualAudioFrame());
 }
 
-bool HLNSynthesis::Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpec, Spectrum& spec,
-                      Audio& out, Audio& sinOut, Audio& resOut) {
+bool HLNSynthesis::Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpectrum,
+                      Spectrum& sumSpectrum, Audio& out, Audio& sinOut, Audio& resOut) {
     const float givenTime = mCurrentTime.GetLastValue();
     const double time = givenTime >= kNoTimeGiven
                             ? double(givenTime)
@@ -140,23 +140,24 @@ bool HLNSynthesis::Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpec
 
     ZeroNonFinitePeaks(peaks);
     mPhaseManagement.Do(peaks);
-    mSynthSineSpectrum.Do(peaks, sinSpec, 1.0);
-    SynthesizeFromSpectra(sinSpec, res, spec, out, sinOut, resOut);
+    mSynthSineSpectrum.Do(peaks, sinSpectrum, 1.0);
+    SynthesizeFromSpectra(sinSpectrum, res, sumSpectrum, out, sinOut, resOut);
     return true;
 }
 
-bool HLNSynthesis::Do(Spectrum& sinSpec, Spectrum& res, Spectrum& spec, Audio& out, Audio& sinOut,
-                      Audio& resOut) {
-    SynthesizeFromSpectra(sinSpec, res, spec, out, sinOut, resOut);
+bool HLNSynthesis::Do(Spectrum& sinSpectrum, Spectrum& res, Spectrum& sumSpectrum, Audio& out,
+                      Audio& sinOut, Audio& resOut) {
+    SynthesizeFromSpectra(sinSpectrum, res, sumSpectrum, out, sinOut, resOut);
     return true;
 }
 
-void HLNSynthesis::SynthesizeFromSpectra(Spectrum& sinSpec, Spectrum& res, Spectrum& spec,
-                                         Audio& out, Audio& sinOut, Audio& resOut) {
-    SynthesizeHop(mSinSpectralSynthesis, sinSpec, mSinOverlapAdd, sinOut);
-    spec.SetSize(res.GetSize());
-    AddSpectrums(sinSpec, res, spec);
-    SynthesizeHop(mSpectralSynthesis, spec, mOverlapAdd, out);
+void HLNSynthesis::SynthesizeFromSpectra(Spectrum& sinSpectrum, Spectrum& res,
+                                         Spectrum& sumSpectrum, Audio& out, Audio& sinOut,
+                                         Audio& resOut) {
+    SynthesizeHop(mSinSpectralSynthesis, sinSpectrum, mSinOverlapAdd, sinOut);
+    sumSpectrum.SetSize(res.GetSize());
+    AddSpectrums(sinSpectrum, res, sumSpectrum);
+    SynthesizeHop(mSpectralSynthesis, sumSpectrum, mOverlapAdd, out);
     SynthesizeHop(mResSpectralSynthesis, res, mResOverlapAdd, resOut);
 }
 

@@ -48,13 +48,13 @@ public:
     /// its synthesized and sinusoidal spectra; false (nothing done) for a negative centre
     /// time. A frame whose sinusoidal spectrum is ready is synthesized from that spectrum.
     bool Do(Frame& frame);
-    /// The path from peaks: rewrites the peaks' phases, fills sinSpec and spec
-    /// (= sinSpec + res) and writes one frame size of samples to each audio block.
-    bool Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpec, Spectrum& spec, Audio& out,
-            Audio& sinOut, Audio& resOut);
+    /// The path from peaks: rewrites the peaks' phases, fills sinSpectrum and sumSpectrum
+    /// (= sinSpectrum + res) and writes one frame size of samples to each audio block.
+    bool Do(SpectralPeakArray& peaks, Spectrum& res, Spectrum& sinSpectrum, Spectrum& sumSpectrum,
+            Audio& out, Audio& sinOut, Audio& resOut);
     /// The path from a sinusoidal spectrum already built: no phase management, and the
     /// count of frames synthesized from peaks does not change.
-    bool Do(Spectrum& sinSpec, Spectrum& res, Spectrum& spec, Audio& out, Audio& sinOut,
+    bool Do(Spectrum& sinSpectrum, Spectrum& res, Spectrum& sumSpectrum, Audio& out, Audio& sinOut,
             Audio& resOut);
     /// The path from peaks on the ports' data; consumes both inputs, produces all outputs.
     bool Do() override;
@@ -86,8 +86,8 @@ private:
     void SynthesizeHop(SpectralSynthesis& synthesis, const Spectrum& spectrum,
                        OverlapAdd& overlapAdd, Audio& out);
     /// Steps shared by both paths once the sinusoidal spectrum exists.
-    void SynthesizeFromSpectra(Spectrum& sinSpec, Spectrum& res, Spectrum& spec, Audio& out,
-                               Audio& sinOut, Audio& resOut);
+    void SynthesizeFromSpectra(Spectrum& sinSpectrum, Spectrum& res, Spectrum& sumSpectrum,
+                               Audio& out, Audio& sinOut, Audio& resOut);
 
     HLNSynthesisConfig mConfig;
     SpectralSynthesis mSinSpectralSynthesis;

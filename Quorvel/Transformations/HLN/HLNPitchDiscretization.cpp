@@ -93,15 +93,7 @@ float HLNPitchDiscretization::ShiftFactor(float f0Hz, float targetHz, float corr
 }
 
 bool HLNPitchDiscretization::Do() {
-    const bool result = Do(mInPeaks.GetData(), mInFundamental.GetData(), mInSpectrum.GetData(),
-                           mOutPeaks.GetData(), mOutFundamental.GetData(), mOutSpectrum.GetData());
-    mInPeaks.Consume();
-    mInFundamental.Consume();
-    mInSpectrum.Consume();
-    mOutPeaks.Produce();
-    mOutFundamental.Produce();
-    mOutSpectrum.Produce();
-    return result;
+    return mPorts.Run([this](auto&... tokens) { return Do(tokens...); });
 }
 
 } // namespace DSP

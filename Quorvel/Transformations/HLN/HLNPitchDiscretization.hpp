@@ -4,11 +4,10 @@
 #include "DSP/Data/Fundamental.hpp"
 #include "DSP/Data/SpectralPeakArray.hpp"
 #include "DSP/Data/Spectrum.hpp"
-#include "DSP/Misc/Ports/InPort.hpp"
-#include "DSP/Misc/Ports/OutPort.hpp"
 #include "DSP/Processing/Base/InControl.hpp"
 #include "DSP/Processing/Transformations/HLNTransformation.hpp"
 #include "Quorvel/Transformations/HLN/HLNPitchShift.hpp"
+#include "Quorvel/Transformations/HLN/HarmonicFramePorts.hpp"
 
 namespace DSP {
 
@@ -55,12 +54,7 @@ private:
     float ShiftFactor(float f0Hz, float targetHz, float correctionPercent, float ratePercent) const;
 
     InControl mRate{"Rate", this};
-    InPort<SpectralPeakArray> mInPeaks{"In SpectralPeaks", this};
-    InPort<Fundamental> mInFundamental{"In Fundamental", this};
-    InPort<Spectrum> mInSpectrum{"In Spectrum", this};
-    OutPort<SpectralPeakArray> mOutPeaks{"Out SpectralPeaks", this};
-    OutPort<Fundamental> mOutFundamental{"Out Fundamental", this};
-    OutPort<Spectrum> mOutSpectrum{"Out Spectrum", this};
+    HarmonicFramePorts mPorts{this};
 
     HLNPitchShift mPitchShift;
     float mLastTargetHz = 0.f;

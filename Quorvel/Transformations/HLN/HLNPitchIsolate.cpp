@@ -91,15 +91,7 @@ bool HLNPitchIsolate::Do(const SpectralPeakArray& peaks, const Fundamental& fund
 }
 
 bool HLNPitchIsolate::Do() {
-    const bool result = Do(mInPeaks.GetData(), mInFundamental.GetData(), mInSpectrum.GetData(),
-                           mOutPeaks.GetData(), mOutFundamental.GetData(), mOutSpectrum.GetData());
-    mInPeaks.Consume();
-    mInFundamental.Consume();
-    mInSpectrum.Consume();
-    mOutPeaks.Produce();
-    mOutFundamental.Produce();
-    mOutSpectrum.Produce();
-    return result;
+    return mPorts.Run([this](auto&... tokens) { return Do(tokens...); });
 }
 
 } // namespace DSP

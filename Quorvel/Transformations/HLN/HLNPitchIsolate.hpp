@@ -4,9 +4,8 @@
 #include "DSP/Data/Fundamental.hpp"
 #include "DSP/Data/SpectralPeakArray.hpp"
 #include "DSP/Data/Spectrum.hpp"
-#include "DSP/Misc/Ports/InPort.hpp"
-#include "DSP/Misc/Ports/OutPort.hpp"
 #include "DSP/Processing/Transformations/HLNTransformation.hpp"
+#include "Quorvel/Transformations/HLN/HarmonicFramePorts.hpp"
 
 namespace DSP {
 
@@ -48,12 +47,7 @@ protected:
     bool ConcreteConfigure(const ProcessingConfig& config) override;
 
 private:
-    InPort<SpectralPeakArray> mInPeaks{"In SpectralPeaks", this};
-    InPort<Fundamental> mInFundamental{"In Fundamental", this};
-    InPort<Spectrum> mInSpectrum{"In Spectrum", this};
-    OutPort<SpectralPeakArray> mOutPeaks{"Out SpectralPeaks", this};
-    OutPort<Fundamental> mOutFundamental{"Out Fundamental", this};
-    OutPort<Spectrum> mOutSpectrum{"Out Spectrum", this};
+    HarmonicFramePorts mPorts{this};
 
     int mAcceptedFrames = 0;
     float mLastFundamental = 0.f;

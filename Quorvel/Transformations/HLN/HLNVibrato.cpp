@@ -74,14 +74,10 @@ bool HLNVibrato::Do(const Frame& in, Frame& out) {
 }
 
 bool HLNVibrato::Do() {
-    const bool result = Do(mInPeaks.GetData(), mOutPeaks.GetData());
-    mInPeaks.Consume();
-    mInFundamental.Consume();
-    mInSpectrum.Consume();
-    mOutPeaks.Produce();
-    mOutFundamental.Produce();
-    mOutSpectrum.Produce();
-    return result;
+    // The fundamental and the spectrum pass their tokens on unchanged.
+    return mPorts.Run([this](const SpectralPeakArray& in, const Fundamental&, const Spectrum&,
+                             SpectralPeakArray& out, Fundamental&,
+                             Spectrum&) { return Do(in, out); });
 }
 
 } // namespace DSP

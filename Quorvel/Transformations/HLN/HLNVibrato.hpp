@@ -4,11 +4,10 @@
 #include "DSP/Data/Fundamental.hpp"
 #include "DSP/Data/SpectralPeakArray.hpp"
 #include "DSP/Data/Spectrum.hpp"
-#include "DSP/Misc/Ports/InPort.hpp"
-#include "DSP/Misc/Ports/OutPort.hpp"
 #include "DSP/Processing/Base/InControl.hpp"
 #include "DSP/Processing/Transformations/HLNTransformation.hpp"
 #include "DSP/Processing/Transformations/SimpleOscillator.hpp"
+#include "Quorvel/Transformations/HLN/HarmonicFramePorts.hpp"
 
 namespace DSP {
 
@@ -54,12 +53,7 @@ private:
     InControl mWidth{"Width", this};
     InControl mSamples{"Samples", this};
     SimpleOscillator mOscillator;
-    InPort<SpectralPeakArray> mInPeaks{"In SpectralPeaks", this};
-    OutPort<SpectralPeakArray> mOutPeaks{"Out SpectralPeaks", this};
-    InPort<Fundamental> mInFundamental{"In Fundamental", this};
-    OutPort<Fundamental> mOutFundamental{"Out Fundamental", this};
-    InPort<Spectrum> mInSpectrum{"In Spectrum", this};
-    OutPort<Spectrum> mOutSpectrum{"Out Spectrum", this};
+    HarmonicFramePorts mPorts{this};
 };
 
 } // namespace DSP
