@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -150,15 +151,18 @@ TEST_P(Lv2Plugin, ClampsOutOfRangeControlsAndIgnoresNonFiniteOnes) {
 
 TEST_P(Lv2Plugin, InstancesOnTwoThreadsRenderWhatEachRendersAlone) {
     const Signal in = noise(GetParam() == std::string("urn:quorvel:lv2:mono") ? 1 : 2, 20000);
-    auto renderProgram = [&](unsigned int program) {
-        Instance plugin(GetParam());
-        plugin.control("program") = float(program);
-        return plugin.render(in, 333);
+    // lilv is not thread-safe: instances are made and their ports looked up on this thread.
+    auto make = [&](unsigned int program) {
+        auto plugin = std::make_unique<Instance>(GetParam());
+        plugin->control("program") = float(program);
+        return plugin;
     };
-    const Signal alone0 = renderProgram(1), alone1 = renderProgram(kHarmonicProgram + 1);
+    const Signal alone0 = make(1)->render(in, 333);
+    const Signal alone1 = make(kHarmonicProgram + 1)->render(in, 333);
+    auto p0 = make(1), p1 = make(kHarmonicProgram + 1);
     Signal together0, together1;
-    std::thread a([&] { together0 = renderProgram(1); });
-    std::thread b([&] { together1 = renderProgram(kHarmonicProgram + 1); });
+    std::thread a([&] { together0 = p0->render(in, 333); });
+    std::thread b([&] { together1 = p1->render(in, 333); });
     a.join();
     b.join();
     EXPECT_EQ(together0, alone0);
