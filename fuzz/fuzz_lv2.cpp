@@ -6,8 +6,8 @@
 // output sample must be finite, the latency output must be one of the engine's two latencies,
 // the clip output 0 or 1, and a saved state must always restore.
 //
-// An instance costs an engine, slow to create under the sanitizers, so there is one per
-// configuration, made on first use; before each input its ports go back to their defaults and
+// An instance costs an engine, slow to create and large under the sanitizers, so the last four
+// configurations used keep theirs; before each input its ports go back to their defaults and
 // the default program text is restored.
 
 #include "Quorvel/QuorvelAudio.hpp"
@@ -19,14 +19,17 @@
 #include <lv2/urid/urid.h>
 #include <lv2/worker/worker.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern "C" const LV2_Descriptor* lv2_descriptor(uint32_t index);
@@ -217,18 +220,24 @@ private:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static std::unique_ptr<Host> hosts[2][QuorvelAudio::kSampleRates.size()][2];
+    static std::deque<std::pair<unsigned int, std::unique_ptr<Host>>> hosts; // most recent first
     Script s{data, size};
     const uint8_t setup = s.byte();
     const unsigned int channels = 1 + (setup & 1);
     const size_t rate = (setup >> 1) % QuorvelAudio::kSampleRates.size();
     const bool worker = setup & 8;
-    std::unique_ptr<Host>& slot = hosts[channels - 1][rate][worker];
-    if (!slot)
-        slot = std::make_unique<Host>(channels, QuorvelAudio::kSampleRates[rate], worker);
-    else
-        slot->reset();
-    Host& host = *slot;
+    const unsigned int key = setup & 15;
+    auto found = std::find_if(hosts.begin(), hosts.end(), [&](auto& h) { return h.first == key; });
+    if (found == hosts.end()) {
+        if (hosts.size() == 4)
+            hosts.pop_back();
+        hosts.emplace_front(
+            key, std::make_unique<Host>(channels, QuorvelAudio::kSampleRates[rate], worker));
+    } else {
+        std::rotate(hosts.begin(), found, found + 1);
+        hosts.front().second->reset();
+    }
+    Host& host = *hosts.front().second;
     size_t frames = 0;
     while (s.more() && frames < kMaxFramesPerInput) {
         switch (s.byte() % 6) {
