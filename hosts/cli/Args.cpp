@@ -424,9 +424,12 @@ Examples:
     if (topic == "demo")
         return R"(usage: quorvel demo [DIR]
 
-Writes a built-in test sound (a sung phrase with vibrato and breath, then a few drum hits) and
-its render through every available program into DIR (default ./quorvel-demo), and prints, per
-program, the output level, the time taken and the real-time factor.
+Writes a built-in test sound (a sung phrase with vibrato and breath that slides and glides,
+then a few drum hits) and its render through every program into DIR (default ./quorvel-demo),
+each with settings that show the program's character, and prints, per program, the output
+level, the time taken and the real-time factor. Beside the sounds go their spectrograms and
+DIR/index.html, a page that plays and shows every program's input and output (open it in a
+browser; it needs nothing from the network).
 
 Example:
   quorvel demo /tmp/quorvel-demo

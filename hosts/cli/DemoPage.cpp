@@ -57,7 +57,7 @@ section { background: var(--card); border: 1px solid var(--rule); border-radius:
             gap: 12px; margin-top: 10px; }
 figure { margin: 0; }
 figure img { display: block; width: 100%; height: auto; border: 1px solid var(--rule);
-             border-radius: 4px; aspect-ratio: 960 / 400; background: #000004; }
+             border-radius: 4px; aspect-ratio: 960 / 400; }
 figcaption { font-size: 0.9rem; color: var(--muted); margin-bottom: 4px; display: flex;
              flex-wrap: wrap; align-items: center; gap: 8px; }
 audio { width: 100%; max-width: 420px; height: 36px; }
@@ -89,10 +89,6 @@ std::string demoPageHtml(const DemoPageContent& content) {
             "down; then four drum hits) rendered through every program. Each picture is a "
             "spectrogram: time across, frequency up to 8 kHz, level in colour from -90 dB to "
             "0 dB.</p>\n";
-    html += "<figure id=\"input\"><figcaption>Input <audio controls preload=\"none\" src=\"" +
-            escaped(content.inputWav) + "\"></audio></figcaption><img src=\"" +
-            escaped(content.inputPng) +
-            "\" width=\"960\" height=\"400\" alt=\"Spectrogram of the input\"></figure>\n";
     html += "<nav>";
     for (const DemoPageEntry& e : content.entries)
         html += "<a href=\"#program-" + std::to_string(e.number) + "\">" + escaped(e.name) + "</a>";
@@ -106,12 +102,12 @@ std::string demoPageHtml(const DemoPageContent& content) {
         html += "<p class=\"muted\">Settings: <code>--program " + std::to_string(e.number) +
                 (e.settings.empty() ? "" : " " + escaped(e.settings)) + "</code></p>\n";
         html += "<div class=\"pictures\">\n";
-        html += "<figure><figcaption>Before <audio controls preload=\"none\" src=\"" +
+        html += "<figure><figcaption>Before <audio controls preload=\"metadata\" src=\"" +
                 escaped(content.inputWav) + "\"></audio></figcaption><img src=\"" +
                 escaped(content.inputPng) +
                 "\" width=\"960\" height=\"400\" alt=\"Spectrogram of the input\">"
                 "</figure>\n";
-        html += "<figure><figcaption>After <audio controls preload=\"none\" src=\"" +
+        html += "<figure><figcaption>After <audio controls preload=\"metadata\" src=\"" +
                 escaped(e.outputWav) + "\"></audio></figcaption><img src=\"" +
                 escaped(e.outputPng) + "\" width=\"960\" height=\"400\" alt=\"Spectrogram of " +
                 escaped(e.name) + "'s output\"></figure>\n";

@@ -96,7 +96,7 @@ const Row kRows[] = {
      {},
      "The formants moved up by 600 Hz at the same pitch: the bright band of harmonics rises."},
     {13,
-     {"LFO Rate [Hz]=6", "Depth [%]=30"},
+     {"LFO Rate [Hz]=6", "Depth [%]=20"},
      {},
      {},
      "A wide 6 Hz vibrato on the harmonics only: the partials wave, the breath does not."},
