@@ -184,7 +184,7 @@ double parseSeconds(const std::string& text, const std::string& option) {
 }
 
 int parsePixels(const std::string& text, const std::string& option) {
-    constexpr int kMaxPixels = 8192;
+    constexpr int kMaxPixels = 4096;
     const double n = parseNumber(text, option);
     if (n != std::floor(n) || n < 1 || n > kMaxPixels)
         throw usageError(option + " must be a whole number of pixels from 1 to " +
@@ -414,7 +414,7 @@ options:
   --from S, --to S   the stretch of IN to show, in seconds (default: all of it)
   --max-hz F         the highest frequency shown, 100 Hz to half the sample rate
                      (default 8000 Hz, or half the sample rate if lower)
-  --width W          the picture's size in pixels, 1 to 8192 (default 960 x 400); it must
+  --width W          the picture's size in pixels, 1 to 4096 (default 960 x 400); it must
   --height H         leave room for the axes and at least 40 pixel rows per channel
 
 Examples:

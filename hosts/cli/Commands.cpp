@@ -239,6 +239,8 @@ void renderFile(const RenderOptions& options) {
         throw usageError("refusing to write the output over the input '" + options.input + "'");
     const AudioData input = readAudioFile(options.input);
     const int format = outputFormatFor(options.output, input.format);
+    if (options.spectrogram)
+        checkPictureWritable(*options.spectrogram);
 
     Session session;
     session.prepareEngine(input.sampleRate, input.channelCount(), options.blockFrames);

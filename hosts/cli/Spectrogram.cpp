@@ -9,9 +9,13 @@
 #include "hosts/cli/ColourMap.hpp"
 #include "hosts/cli/Png.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace quorvel::cli {
 
@@ -231,6 +235,8 @@ std::vector<SpectrogramPanel> channelPanels(const AudioData& audio, const std::s
 }
 
 SpectrogramView spectrogramView(const SpectrogramOptions& options, const AudioData& audio) {
+    if (audio.frameCount() == 0)
+        throw usageError("'" + options.input + "' holds no samples to draw");
     SpectrogramView view;
     view.sampleRate = audio.sampleRate;
     view.width = options.width;
@@ -251,6 +257,14 @@ SpectrogramView spectrogramView(const SpectrogramOptions& options, const AudioDa
                          " to half the input's sample rate (" + formatNumber(nyquist) +
                          " Hz), not " + formatNumber(view.maxHz));
     return view;
+}
+
+void checkPictureWritable(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        throw processingError("cannot write '" + path + "': " + std::strerror(errno));
 }
 
 void spectrogramFile(const SpectrogramOptions& options) {

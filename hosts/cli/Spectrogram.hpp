@@ -63,6 +63,10 @@ std::vector<SpectrogramPanel> channelPanels(const AudioData& audio, const std::s
 // returns the view they select.
 SpectrogramView spectrogramView(const SpectrogramOptions& options, const AudioData& audio);
 
+// Throws CliError (processing) unless a picture can be written at `path` (its folder exists
+// and is writable): checked before a long render rather than after it.
+void checkPictureWritable(const std::string& path);
+
 // `quorvel spectrogram`: reads the input and writes its picture.
 void spectrogramFile(const SpectrogramOptions& options);
 

@@ -1,5 +1,7 @@
 #include "hosts/cli/Spectrogram.hpp"
 #include "CliRunner.hpp"
+#include "hosts/cli/ColourMap.hpp"
+#include "hosts/cli/DemoPage.hpp"
 
 #include <png.h>
 
@@ -35,15 +37,31 @@ int loudestRow(const SpectrogramGrid& grid, int column) {
     return best;
 }
 
-// The size libpng reads from a PNG file, or 0 x 0 if it is not one.
-std::pair<int, int> pngSize(const std::string& path) {
+// A PNG file as libpng reads it: RGB rows, top to bottom; 0 x 0 if it is not one.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<png_byte> rgb;
+    const png_byte* at(int x, int y) const { return &rgb[(size_t(y) * width + x) * 3]; }
+};
+
+Picture readPng(const std::string& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
+    Picture picture;
     if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return {0, 0};
-    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-    const bool read = png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr);
-    return read ? std::pair<int, int>(int(image.width), int(image.height)) : std::pair(0, 0);
+        return picture;
+    image.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
+        picture.width = int(image.width);
+        picture.height = int(image.height);
+    }
+    return picture;
+}
+
+std::pair<int, int> pngSize(const std::string& path) {
+    const Picture picture = readPng(path);
+    return {picture.width, picture.height};
 }
 
 } // namespace
@@ -117,6 +135,7 @@ TEST_F(SpectrogramCommand, BadInputGivesOneLineAndNoPicture) {
         {{"spectrogram", in, out, "--max-hz", "30000"}, 2, "--max-hz must be from 100"},
         {{"spectrogram", in, in}, 2, "refusing to write the picture over the input"},
         {{"render", in, path("o.wav"), "--compare"}, 2, "--compare needs --spectrogram"},
+        {{"render", in, path("o.wav"), "--spectrogram", path("no/o.png")}, 1, "no/o.png"},
     };
     for (const auto& c : cases) {
         const Result r = run(c.args);
@@ -126,4 +145,59 @@ TEST_F(SpectrogramCommand, BadInputGivesOneLineAndNoPicture) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(filesInDir(), 1u) << c.message; // only in.wav
     }
+}
+
+TEST_F(SpectrogramCommand, StereoStacksTheChannelsLeftAboveRight) {
+    AudioData stereo;
+    stereo.sampleRate = kRate;
+    stereo.channels = {sweep(1000, 1000, 1.0), std::vector<float>(kRate)};
+    writeWav("in.wav", stereo);
+    ASSERT_EQ(run({"spectrogram", path("in.wav"), path("a.png"), "--max-hz", "2000"}).status, 0);
+    const Picture picture = readPng(path("a.png"));
+    ASSERT_EQ(picture.height, 400);
+    // Down the middle: the tone's ridge (pale) once, in the upper half; the lower half's plot
+    // is the floor's colour throughout.
+    std::vector<int> pale;
+    int floorBelow = 0;
+    for (int y = 0; y < picture.height; ++y) {
+        const png_byte* p = picture.at(picture.width / 2, y);
+        if (p[0] > 240 && p[1] > 150 && p[2] < 230) // not the white around the plots
+            pale.push_back(y);
+        floorBelow += y > picture.height / 2 && p[0] == 0 && p[1] == 0 && p[2] == 4;
+    }
+    ASSERT_FALSE(pale.empty());
+    EXPECT_LT(pale.back() - pale.front(), 10);
+    EXPECT_LT(pale.back(), picture.height / 2);
+    EXPECT_GT(floorBelow, 100);
+}
+
+TEST(Spectrogram, ColourMapRisesInLightnessFromItsFloor) {
+    const quorvel::cli::Rgb floor = quorvel::cli::magma(0.0), top = quorvel::cli::magma(1.0);
+    EXPECT_EQ(floor.r + floor.g + floor.b, 4);
+    EXPECT_EQ(top.r + top.g + top.b, 252 + 253 + 191);
+    EXPECT_EQ(quorvel::cli::magma(NAN).b, 4);
+    int last = -1;
+    for (int i = 0; i <= 100; ++i) {
+        const quorvel::cli::Rgb c = quorvel::cli::magma(i / 100.0);
+        const int lightness = 2 * c.r + 5 * c.g + c.b; // luma-like weights
+        EXPECT_GT(lightness, last) << i;
+        last = lightness;
+    }
+}
+
+TEST(DemoPage, EscapesTextAndShowsSilenceAsMinusInfinity) {
+    quorvel::cli::DemoPageContent content;
+    quorvel::cli::DemoPageEntry entry;
+    entry.name = "Sample & Hold";
+    entry.description = "<b>\"x\"</b>";
+    entry.outputWav = "a&b.wav";
+    entry.peakDb = -INFINITY;
+    content.entries = {entry};
+    const std::string html = quorvel::cli::demoPageHtml(content);
+    EXPECT_NE(html.find("Sample &amp; Hold"), std::string::npos);
+    EXPECT_NE(html.find("&lt;b&gt;&quot;x&quot;&lt;/b&gt;"), std::string::npos);
+    EXPECT_NE(html.find("src=\"a&amp;b.wav\""), std::string::npos);
+    EXPECT_NE(html.find("peak <b>-&infin; dB"), std::string::npos);
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+    EXPECT_EQ(html.find("http"), std::string::npos); // nothing from the network
 }
