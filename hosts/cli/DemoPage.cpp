@@ -103,14 +103,15 @@ std::string demoPageHtml(const DemoPageContent& content) {
                 (e.settings.empty() ? "" : " " + escaped(e.settings)) + "</code></p>\n";
         html += "<div class=\"pictures\">\n";
         html += "<figure><figcaption>Before <audio controls preload=\"metadata\" src=\"" +
-                escaped(content.inputWav) + "\"></audio></figcaption><img src=\"" +
-                escaped(content.inputPng) +
-                "\" width=\"960\" height=\"400\" alt=\"Spectrogram of the input\">"
+                escaped(content.inputWav) + "\"></audio></figcaption><a href=\"" +
+                escaped(content.inputPng) + "\"><img src=\"" + escaped(content.inputPng) +
+                "\" width=\"960\" height=\"400\" alt=\"Spectrogram of the input\"></a>"
                 "</figure>\n";
         html += "<figure><figcaption>After <audio controls preload=\"metadata\" src=\"" +
-                escaped(e.outputWav) + "\"></audio></figcaption><img src=\"" +
-                escaped(e.outputPng) + "\" width=\"960\" height=\"400\" alt=\"Spectrogram of " +
-                escaped(e.name) + "'s output\"></figure>\n";
+                escaped(e.outputWav) + "\"></audio></figcaption><a href=\"" + escaped(e.outputPng) +
+                "\"><img src=\"" + escaped(e.outputPng) +
+                "\" width=\"960\" height=\"400\" alt=\"Spectrogram of " + escaped(e.name) +
+                "'s output\"></a></figure>\n";
         html += "</div>\n<div class=\"figures\"><span>peak <b>" + fixed(e.peakDb, 1) +
                 " dB</b></span><span>rms <b>" + fixed(e.rmsDb, 1) +
                 " dB</b></span><span>rendered in <b>" + fixed(e.milliseconds, 0) +
