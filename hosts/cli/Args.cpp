@@ -407,8 +407,8 @@ Examples:
 
 Draws the spectrogram of IN (any file 'render' reads) as a PNG picture: time across, frequency
 up, the level in colour from -90 dB (black) to 0 dB (pale yellow; a full-scale sine), with a
-colour bar. Each column is a 46 ms Blackman-Harris window of the signal. A stereo file shows
-its left channel above its right.
+colour bar. Each column is the spectrum of a Blackman-Harris window of about 45 ms centred
+there. A stereo file shows its left channel above its right.
 
 options:
   --from S, --to S   the stretch of IN to show, in seconds (default: all of it)

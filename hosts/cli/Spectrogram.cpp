@@ -189,7 +189,7 @@ SpectrogramGrid analyseSpectrogram(const std::vector<float>& samples, int sample
 
 Image drawSpectrogram(const std::vector<SpectrogramPanel>& panels, const SpectrogramView& view) {
     const int count = int(panels.size());
-    const Layout l(view.width, view.height, count, std::max(1, view.width / 320));
+    const Layout l(view.width, view.height, count, std::clamp(view.width / 320, 1, 3));
     if (l.plotWidth < 100 || l.panelHeight < kMinPanelHeight)
         throw usageError("a picture of " + std::to_string(view.width) + " x " +
                          std::to_string(view.height) + " pixels is too small for " +
