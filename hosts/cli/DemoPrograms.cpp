@@ -70,9 +70,9 @@ const Row kRows[] = {
      {"Pitch1 [semitone]=4", "Gain1 [dB]=-3", "Delay1 [ms]=0", "Pitch2 [semitone]=7",
       "Gain2 [dB]=-3", "Delay2 [ms]=0"},
      {},
-     {},
-     "A major third and a fifth above the voice: a major chord that follows the melody, three "
-     "combs of harmonics in parallel."},
+     {0.5},
+     "A major third and a fifth above the voice, mixed half and half with it: a major chord "
+     "that follows the melody, three combs of harmonics in parallel."},
     {9,
      {"Correction [%]=100", "Rate [%]=100"},
      {},
