@@ -115,6 +115,10 @@ void parseRender(Cursor& cursor, ParsedArgs& parsed) {
             r.compensateLatency = false;
         } else if (arg == "--quiet" || arg == "-q") {
             r.quiet = true;
+        } else if (arg == "--spectrogram") {
+            r.spectrogram = cursor.valueOf(arg);
+        } else if (arg == "--compare") {
+            r.compare = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             unknownOption("render", arg);
         } else {
@@ -125,6 +129,8 @@ void parseRender(Cursor& cursor, ParsedArgs& parsed) {
         throw usageError("render takes an input and an output file (see 'quorvel render --help')");
     r.input = positional[0];
     r.output = positional[1];
+    if (r.compare && !r.spectrogram)
+        throw usageError("--compare needs --spectrogram FILE");
 }
 
 void parseState(Cursor& cursor, ParsedArgs& parsed) {
@@ -168,6 +174,57 @@ void parseAnalyze(Cursor& cursor, ParsedArgs& parsed) {
     if (positional.size() != 1)
         throw usageError("analyze takes one input file (see 'quorvel analyze --help')");
     a.input = positional[0];
+}
+
+double parseSeconds(const std::string& text, const std::string& option) {
+    const double seconds = parseNumber(text, option);
+    if (seconds < 0.0)
+        throw usageError(option + " must not be negative, not '" + text + "'");
+    return seconds;
+}
+
+int parsePixels(const std::string& text, const std::string& option) {
+    constexpr int kMaxPixels = 4096;
+    const double n = parseNumber(text, option);
+    if (n != std::floor(n) || n < 1 || n > kMaxPixels)
+        throw usageError(option + " must be a whole number of pixels from 1 to " +
+                         std::to_string(kMaxPixels) + ", not '" + text + "'");
+    return int(n);
+}
+
+void parseSpectrogram(Cursor& cursor, ParsedArgs& parsed) {
+    std::vector<std::string> positional;
+    SpectrogramOptions& o = parsed.spectrogram;
+    while (!cursor.done()) {
+        const std::string& arg = cursor.next();
+        if (isHelp(arg)) {
+            parsed.command = Command::Help;
+            parsed.helpTopic = "spectrogram";
+            return;
+        }
+        if (arg == "--from")
+            o.fromSeconds = parseSeconds(cursor.valueOf(arg), arg);
+        else if (arg == "--to")
+            o.toSeconds = parseSeconds(cursor.valueOf(arg), arg);
+        else if (arg == "--max-hz")
+            o.maxHz = parseNumber(cursor.valueOf(arg), arg);
+        else if (arg == "--width")
+            o.width = parsePixels(cursor.valueOf(arg), arg);
+        else if (arg == "--height")
+            o.height = parsePixels(cursor.valueOf(arg), arg);
+        else if (arg.size() > 1 && arg[0] == '-')
+            unknownOption("spectrogram", arg);
+        else
+            positional.push_back(arg);
+    }
+    if (positional.size() != 2)
+        throw usageError("spectrogram takes an input file and an output picture (see 'quorvel "
+                         "spectrogram --help')");
+    if (o.fromSeconds && o.toSeconds && *o.fromSeconds >= *o.toSeconds)
+        throw usageError("--from " + formatNumber(*o.fromSeconds) + " must be before --to " +
+                         formatNumber(*o.toSeconds));
+    o.input = positional[0];
+    o.output = positional[1];
 }
 
 } // namespace
@@ -221,6 +278,9 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     } else if (command == "analyze") {
         parsed.command = Command::Analyze;
         parseAnalyze(cursor, parsed);
+    } else if (command == "spectrogram") {
+        parsed.command = Command::Spectrogram;
+        parseSpectrogram(cursor, parsed);
     } else if (command == "demo") {
         parsed.command = Command::Demo;
         bool haveFolder = false;
@@ -237,9 +297,9 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             haveFolder = true;
         }
     } else {
-        throw usageError(
-            "unknown command '" + command +
-            "'; commands are programs, render, state, analyze, demo (see 'quorvel --help')");
+        throw usageError("unknown command '" + command +
+                         "'; commands are programs, render, state, analyze, spectrogram, demo (see "
+                         "'quorvel --help')");
     }
     if (parsed.command == Command::Help && !parsed.helpTopic.empty())
         helpText(parsed.helpTopic);
@@ -257,7 +317,8 @@ commands:
   render IN OUT [options]    render an audio file through a program
   state [options] [-o FILE]  write a program text (the plug-in's saved state)
   analyze IN [--csv F] [--json]  show the fundamental the harmonic analysis hears, hop by hop
-  demo [DIR]                 render a built-in sound through every program
+  spectrogram IN OUT.png     draw a file's spectrogram as a PNG picture
+  demo [DIR]                 render a built-in sound through every program, with a web page
 
 'quorvel COMMAND --help' explains a command. Examples:
   quorvel programs
@@ -299,11 +360,14 @@ options:
   --no-latency-compensation  keep the processing delay; by default the output is aligned
                            with the input and has the same length
   --quiet                  no progress bar
+  --spectrogram FILE.png   also draw the output's spectrogram (see 'quorvel spectrogram')
+  --compare                with --spectrogram: the input's above the output's, same scale
 
 Examples:
   quorvel render in.wav out.wav --program "3-Band Filter" --set "LowGain [dB]=-12"
   quorvel render in.wav out.flac --program 1 --set "Fire=on@2.5" --set "Reset=on@6"
   quorvel render in.wav out.wav --state my-delay.xml --dry-wet 0.5
+  quorvel render in.wav out.wav --program 8 --spectrogram chord.png --compare
 )";
     if (topic == "state")
         return R"(usage: quorvel state [options] [-o FILE]
@@ -338,18 +402,40 @@ Examples:
   quorvel analyze voice.wav --csv pitch.csv
   quorvel analyze voice.wav --json > pitch.json
 )";
+    if (topic == "spectrogram")
+        return R"(usage: quorvel spectrogram IN OUT.png [options]
+
+Draws the spectrogram of IN (any file 'render' reads) as a PNG picture: time across, frequency
+up, the level in colour from -90 dB (black) to 0 dB (pale yellow; a full-scale sine), with a
+colour bar. Each column is the spectrum of a Blackman-Harris window of about 45 ms centred
+there. A stereo file shows its left channel above its right.
+
+options:
+  --from S, --to S   the stretch of IN to show, in seconds (default: all of it)
+  --max-hz F         the highest frequency shown, 100 Hz to half the sample rate
+                     (default 8000 Hz, or half the sample rate if lower)
+  --width W          the picture's size in pixels, 1 to 4096 (default 960 x 400); it must
+  --height H         leave room for the axes and at least 40 pixel rows per channel
+
+Examples:
+  quorvel spectrogram voice.wav voice.png
+  quorvel spectrogram voice.wav detail.png --from 1 --to 2 --max-hz 4000 --width 1600
+)";
     if (topic == "demo")
         return R"(usage: quorvel demo [DIR]
 
-Writes a built-in test sound (a sung phrase with vibrato and breath, then a few drum hits) and
-its render through every available program into DIR (default ./quorvel-demo), and prints, per
-program, the output level, the time taken and the real-time factor.
+Writes a built-in test sound (a sung phrase with vibrato and breath that slides and glides,
+then a few drum hits) and its render through every program into DIR (default ./quorvel-demo),
+each with settings that show the program's character, and prints, per program, the output
+level, the time taken and the real-time factor. Beside the sounds go their spectrograms and
+DIR/index.html, a page that plays and shows every program's input and output (open it in a
+browser; it needs nothing from the network).
 
 Example:
   quorvel demo /tmp/quorvel-demo
 )";
     throw usageError("no help on '" + topic +
-                     "'; commands are programs, render, state, analyze, demo");
+                     "'; commands are programs, render, state, analyze, spectrogram, demo");
 }
 
 } // namespace quorvel::cli

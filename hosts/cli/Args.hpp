@@ -26,10 +26,25 @@ struct SessionOptions {
     std::optional<double> dryWet;
 };
 
+constexpr int kDefaultSpectrogramWidth = 960;
+constexpr int kDefaultSpectrogramHeight = 400;
+
+struct SpectrogramOptions {
+    std::string input;
+    std::string output;
+    std::optional<double> fromSeconds;
+    std::optional<double> toSeconds;
+    std::optional<double> maxHz;
+    int width = kDefaultSpectrogramWidth;
+    int height = kDefaultSpectrogramHeight;
+};
+
 struct RenderOptions {
     SessionOptions session;
     std::string input;
     std::string output;
+    std::optional<std::string> spectrogram; // a picture of the output (with the input: compare)
+    bool compare = false;
     int blockFrames = 512;
     bool compensateLatency = true;
     bool quiet = false;
@@ -42,7 +57,7 @@ struct AnalyzeOptions {
     bool quiet = false;                 // no progress bar, no summary
 };
 
-enum class Command { Help, Programs, Render, State, Analyze, Demo };
+enum class Command { Help, Programs, Render, State, Analyze, Demo, Spectrogram };
 
 struct ParsedArgs {
     Command command = Command::Help;
@@ -51,6 +66,7 @@ struct ParsedArgs {
     RenderOptions render;                   // render; its session part also serves `state`
     std::optional<std::string> stateOutput; // state -o FILE
     AnalyzeOptions analyze;
+    SpectrogramOptions spectrogram;
     std::string demoFolder = "quorvel-demo";
 };
 

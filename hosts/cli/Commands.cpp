@@ -6,9 +6,13 @@
 #include "hosts/cli/Analyze.hpp"
 #include "hosts/cli/AudioFile.hpp"
 #include "hosts/cli/CliError.hpp"
+#include "hosts/cli/DemoPage.hpp"
+#include "hosts/cli/DemoPrograms.hpp"
 #include "hosts/cli/DemoSound.hpp"
+#include "hosts/cli/Png.hpp"
 #include "hosts/cli/Progress.hpp"
 #include "hosts/cli/Session.hpp"
+#include "hosts/cli/Spectrogram.hpp"
 #include "orvane/MessageText.hpp"
 
 #include <sndfile.h>
@@ -235,6 +239,8 @@ void renderFile(const RenderOptions& options) {
         throw usageError("refusing to write the output over the input '" + options.input + "'");
     const AudioData input = readAudioFile(options.input);
     const int format = outputFormatFor(options.output, input.format);
+    if (options.spectrogram)
+        checkPictureWritable(*options.spectrogram);
 
     Session session;
     session.prepareEngine(input.sampleRate, input.channelCount(), options.blockFrames);
@@ -250,7 +256,13 @@ void renderFile(const RenderOptions& options) {
     const AudioData output = session.render(input, std::move(timed), options.blockFrames,
                                             options.compensateLatency, progressCallback, &progress);
     progress.finish();
+    if (options.spectrogram && sameFile(options.input, *options.spectrogram))
+        throw usageError("refusing to write the picture over the input '" + options.input + "'");
+    const std::string picture =
+        options.spectrogram ? encodePng(renderSpectrogram(options, input, output)) : "";
     writeAudioFile(options.output, output, format);
+    if (options.spectrogram)
+        writeTextFile(*options.spectrogram, picture);
 }
 
 void writeState(const SessionOptions& options, const std::optional<std::string>& path,
@@ -275,37 +287,45 @@ void runDemo(const std::string& folder, std::FILE* out) {
     const int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     writeAudioFile(folder + "/input.wav", input, format);
     const double seconds = double(input.frameCount()) / input.sampleRate;
+    const SpectrogramView view = spectrogramView(SpectrogramOptions(), input);
+    writePng(folder + "/input.png", drawSpectrogram(channelPanels(input, "input"), view));
+    DemoPageContent page{"input.wav", "input.png", seconds, kDemoRate, {}};
 
     std::fprintf(out, "Built-in sound: %s/input.wav (%.1f s, mono, %d Hz)\n\n", folder.c_str(),
                  seconds, kDemoRate);
     std::fprintf(out, "%-3s %-24s %-40s %9s %9s %9s %9s\n", "#", "program", "output", "peak dB",
                  "rms dB", "time ms", "x rt");
     for (const ProgramDescription* p : ProgramTable::kPrograms) {
-        RenderOptions options;
-        options.session.program = std::to_string(p->presetNumber);
-        // The freeze only shows itself once fired: press Fire during the sung phrase.
-        if (p->presetNumber == ParametersSFFT_SpectralFreeze.presetNumber)
-            options.session.settings.push_back({"Fire", "on", 1.2, "Fire=on@1.2"});
-        const std::string name = (p->presetNumber < 10 ? "0" : "") +
-                                 std::to_string(p->presetNumber) + "-" + slug(p->name) + ".wav";
+        const DemoProgram demo = demoProgram(p->presetNumber);
+        const std::string stem = (p->presetNumber < 10 ? "0" : "") +
+                                 std::to_string(p->presetNumber) + "-" + slug(p->name);
+        const std::string name = stem + ".wav";
 
         const auto start = std::chrono::steady_clock::now();
         Session session;
-        session.prepareEngine(input.sampleRate, input.channelCount(), options.blockFrames);
-        session.applyOptions(options.session);
+        session.prepareEngine(input.sampleRate, input.channelCount(), 512);
+        session.applyOptions(demo.options);
         std::vector<ResolvedSetting> timed =
-            applySettings(session, options.session, input.sampleRate, input.frameCount());
+            applySettings(session, demo.options, input.sampleRate, input.frameCount());
         const AudioData output =
-            session.render(input, std::move(timed), options.blockFrames, true, nullptr, nullptr);
+            session.render(input, std::move(timed), 512, true, nullptr, nullptr);
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         writeAudioFile(folder + "/" + name, output, format);
+        writePng(folder + "/" + stem + ".png",
+                 drawSpectrogram(channelPanels(output, p->name), view));
 
         const Level level = measure(output);
+        const double realtime = elapsed > 0.0 ? seconds / elapsed : 0.0;
         std::fprintf(out, "%-3u %-24s %-40s %9.1f %9.1f %9.1f %9.0f\n", p->presetNumber, p->name,
                      (folder + "/" + name).c_str(), level.peakDb, level.rmsDb, elapsed * 1000.0,
-                     elapsed > 0.0 ? seconds / elapsed : 0.0);
+                     realtime);
+        page.entries.push_back({p->presetNumber, p->name, p->helpText, demoArguments(demo.options),
+                                demo.note, name, stem + ".png", level.peakDb, level.rmsDb,
+                                elapsed * 1000.0, realtime});
     }
+    writeTextFile(folder + "/index.html", demoPageHtml(page));
+    std::fprintf(out, "\nPage: %s/index.html\n", folder.c_str());
 }
 
 int runCommandLine(const std::vector<std::string>& args) {
@@ -326,6 +346,9 @@ int runCommandLine(const std::vector<std::string>& args) {
             break;
         case Command::Analyze:
             analyzeFile(parsed.analyze, stdout);
+            break;
+        case Command::Spectrogram:
+            spectrogramFile(parsed.spectrogram);
             break;
         case Command::Demo:
             runDemo(parsed.demoFolder, stdout);

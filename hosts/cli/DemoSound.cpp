@@ -37,6 +37,17 @@ double formantGain(double hz) {
     return g;
 }
 
+// The sung phrase's pitch (before vibrato) at `t` seconds: holds and glides, each glide a
+// smooth half cosine between the notes, in semitones.
+double pitchAt(double t) {
+    auto slide = [](double t, double start, double length, double from, double to) {
+        const double x = std::clamp((t - start) / length, 0.0, 1.0);
+        return from + (to - from) * 0.5 * (1.0 - std::cos(x * kTwoPi / 2.0));
+    };
+    const double semitones = t < 1.9 ? slide(t, 0.9, 0.2, 0.0, 4.0) : slide(t, 1.9, 1.0, 4.0, -1.0);
+    return 196.0 * std::pow(2.0, semitones / 12.0);
+}
+
 } // namespace
 
 AudioData makeDemoSound(int sampleRate) {
@@ -50,14 +61,15 @@ AudioData makeDemoSound(int sampleRate) {
     std::vector<float>& out = audio.channels[0];
     Noise noise;
 
-    // The voice: a sung phrase gliding 196 -> 247 -> 220 Hz with a 5.5 Hz vibrato of ±1.5 %,
-    // harmonics shaped by formants, breath noise, fade in and out.
+    // The voice: a sung phrase with a 5.5 Hz vibrato of ±1.5 %, harmonics shaped by formants,
+    // breath noise, fade in and out. It holds G3 (196 Hz), slides up a major third to B3
+    // (246.94 Hz) in 0.2 s, holds it, then glides slowly down five semitones to F#3
+    // (185 Hz) over the last second, passing between the notes.
     double phase = 0.0;
     double breathLow = 0.0;
     for (int64_t i = 0; i < voiceFrames; ++i) {
         const double t = double(i) / rate;
-        const double glide = t < 1.0 ? 196.0 : (t < 2.0 ? 246.94 : 220.0);
-        const double f0 = glide * (1.0 + 0.015 * std::sin(kTwoPi * 5.5 * t));
+        const double f0 = pitchAt(t) * (1.0 + 0.015 * std::sin(kTwoPi * 5.5 * t));
         phase += kTwoPi * f0 / rate;
         double voice = 0.0;
         for (int h = 1; h * f0 < 0.45 * rate && h <= 40; ++h)

@@ -41,7 +41,8 @@ TEST(Args, MalformedInputGivesOneClearUsageError) {
         const char* message;
     } cases[] = {
         {{"frobnicate"},
-         "unknown command 'frobnicate'; commands are programs, render, state, analyze, demo"},
+         "unknown command 'frobnicate'; commands are programs, render, state, analyze, "
+         "spectrogram, demo"},
         {{"render", "in.wav"}, "render takes an input and an output file"},
         {{"render", "a", "b", "c"}, "render takes an input and an output file"},
         {{"render", "a", "b", "--bogus"}, "unknown option '--bogus' for 'render'"},

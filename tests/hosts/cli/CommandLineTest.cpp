@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <random>
+#include <regex>
 
 using namespace CliTest;
 using quorvel::cli::AudioData;
@@ -147,7 +148,7 @@ TEST_F(CommandLine, ProgramsListsEveryProgramAndParameter) {
 }
 
 TEST_F(CommandLine, HelpExplainsEveryCommand) {
-    for (const char* command : {"programs", "render", "state", "analyze", "demo"}) {
+    for (const char* command : {"programs", "render", "state", "analyze", "spectrogram", "demo"}) {
         const Result r = run({command, "--help"});
         EXPECT_EQ(r.status, 0);
         EXPECT_NE(r.out.find(std::string("usage: quorvel ") + command), std::string::npos);
@@ -164,6 +165,19 @@ TEST_F(CommandLine, DemoRendersEveryProgram) {
     EXPECT_TRUE(std::filesystem::exists(path("demo/07-pitch-shift.wav")));
     EXPECT_TRUE(std::filesystem::exists(path("demo/14-robotization.wav")));
     EXPECT_NE(r.out.find("Spectral Freeze"), std::string::npos);
+    // The page: a section per program, and every picture and sound it names is beside it.
+    EXPECT_NE(r.out.find(path("demo") + "/index.html\n"), std::string::npos) << r.out;
+    const std::string page = readWhole(path("demo/index.html"));
+    size_t sections = 0, sources = 0;
+    for (size_t at = 0; (at = page.find("<section class=\"program\"", at)) != std::string::npos;
+         ++at)
+        ++sections;
+    EXPECT_EQ(sections, 15u);
+    const std::regex source("src=\"([^\"]+)\"");
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), source);
+         it != std::sregex_iterator(); ++it, ++sources)
+        EXPECT_TRUE(std::filesystem::exists(path("demo/" + (*it)[1].str()))) << (*it)[1];
+    EXPECT_EQ(sources, 4u * 15u); // before and after: a sound and a picture each
 }
 
 TEST_F(CommandLine, BadInputsGiveOneClearLineAndNoOutput) {
