@@ -89,24 +89,29 @@ struct UiHost {
         XSync(display, False);
         pump();
     }
-    // The number of child windows of the parent (the UI's window while it is open).
-    unsigned int children() {
+    // The number of child windows of the parent (the UI's window while it is open); the
+    // first one's geometry goes to `geometry` when given.
+    unsigned int children(XWindowAttributes* geometry = nullptr) {
         Window root, up, *list = nullptr;
         unsigned int count = 0;
         XQueryTree(display, parent, &root, &up, &list, &count);
+        if (count > 0 && geometry)
+            XGetWindowAttributes(display, list[0], geometry);
         if (list)
             XFree(list);
         return count;
     }
-    // Writes the parent window as an RGB PNG; returns the number of distinct colours in it.
+    // Writes the panel (the size the UI asked for) as an RGB PNG; returns the number of distinct
+    // colours in it.
     std::size_t screenshot(const char* name) {
+        const auto [width, height] = size;
         XImage* image =
-            XGetImage(display, parent, 0, 0, kParentWidth, kParentHeight, AllPlanes, ZPixmap);
+            XGetImage(display, parent, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
         std::vector<unsigned char> raw;
         std::set<unsigned long> colours;
-        for (int y = 0; y < kParentHeight; ++y) {
+        for (int y = 0; y < height; ++y) {
             raw.push_back(0); // no filter
-            for (int x = 0; x < kParentWidth; ++x) {
+            for (int x = 0; x < width; ++x) {
                 const unsigned long p = XGetPixel(image, x, y);
                 colours.insert(p);
                 raw.insert(raw.end(),
@@ -116,10 +121,11 @@ struct UiHost {
         }
         XDestroyImage(image);
         if (const char* dir = std::getenv("QUORVEL_SCREENSHOT_DIR"))
-            writePng(std::string(dir) + "/" + name, raw);
+            writePng(std::string(dir) + "/" + name, raw, width, height);
         return colours.size();
     }
-    static void writePng(const std::string& path, const std::vector<unsigned char>& raw) {
+    static void writePng(const std::string& path, const std::vector<unsigned char>& raw, int w,
+                         int h) {
         std::ofstream out(path, std::ios::binary);
         const auto chunk = [&out](const char* type, const std::vector<unsigned char>& data) {
             const unsigned char length[4] = {static_cast<unsigned char>(data.size() >> 24),
@@ -137,8 +143,8 @@ struct UiHost {
             out.write(reinterpret_cast<const char*>(c), 4);
         };
         out.write("\x89PNG\r\n\x1a\n", 8);
-        chunk("IHDR", {0, 0, kParentWidth >> 8, kParentWidth & 255, 0, 0, kParentHeight >> 8,
-                       kParentHeight & 255, 8, 2, 0, 0, 0});
+        const auto byte = [](int v) { return static_cast<unsigned char>(v); };
+        chunk("IHDR", {0, 0, byte(w >> 8), byte(w), 0, 0, byte(h >> 8), byte(h), 8, 2, 0, 0, 0});
         uLongf size = compressBound(uLong(raw.size()));
         std::vector<unsigned char> packed(size);
         compress2(packed.data(), &size, raw.data(), uLong(raw.size()), 9);
@@ -190,8 +196,13 @@ TEST_F(UiDisplay, ClicksAndTypingBecomePortWrites) {
     UiHost ui(display, descriptor, 0, 0);
     ASSERT_NE(ui.handle, nullptr);
     ui.pump();
-    EXPECT_EQ(ui.size, std::make_pair(680, 510)); // fits the parent with room to spare
-    ASSERT_EQ(ui.children(), 1u);
+    // The panel is the one child of the parent, at its origin, as big as it told the host.
+    XWindowAttributes panel{};
+    ASSERT_EQ(ui.children(&panel), 1u);
+    EXPECT_EQ(ui.size, std::make_pair(680, 510));
+    EXPECT_EQ(std::make_pair(panel.width, panel.height), ui.size);
+    EXPECT_EQ(std::make_pair(panel.x, panel.y), std::make_pair(0, 0));
+    EXPECT_TRUE(panel.width <= kParentWidth && panel.height <= kParentHeight);
 
     ui.click(60, listRow(1)); // "Spectral Freeze"
     ASSERT_FALSE(ui.writes.empty());
