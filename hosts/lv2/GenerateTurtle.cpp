@@ -191,7 +191,7 @@ void writeUi(std::ostream& out, const std::string& uiBinary) {
     out << "<" << kUiUri << ">\n    a ui:X11UI ;\n    ui:binary <" << uiBinary << "> ;\n"
         << "    lv2:requiredFeature ui:idleInterface ;\n"
         << "    lv2:optionalFeature ui:parent , ui:resize , opts:options , urid:map ;\n"
-        << "    lv2:extensionData ui:idleInterface";
+        << "    lv2:extensionData ui:idleInterface , ui:resize";
     for (const Plugin& plugin : kPlugins)
         out << " ;\n    ui:portNotification [ ui:plugin <" << plugin.uri
             << "> ; lv2:symbol \"clip\" ; ui:protocol ui:floatProtocol ]";

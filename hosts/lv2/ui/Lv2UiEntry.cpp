@@ -1,9 +1,9 @@
 // The C entry points of the editor's binary (quorvel_ui.so): an X11 UI for both plug-ins of the
 // bundle. It embeds its window in the host's `ui:parent` (or shows it on its own when the host
 // gives none), runs FLTK's event processing from the host's idle calls, reads the host's
-// `ui:scaleFactor` option and tells `ui:resize` its size. It talks to the plug-in through port
-// events and port writes only. Nothing escapes through the C boundary; a UI that cannot be built
-// (no X display, an unknown plug-in) is refused with a null handle.
+// `ui:scaleFactor` option, tells `ui:resize` its size and follows the host's resizing. It talks to
+// the plug-in through port events and port writes only. Nothing escapes through the C boundary; a
+// UI that cannot be built (no X display, an unknown plug-in) is refused with a null handle.
 
 #include "hosts/lv2/ui/Lv2UiBridge.hpp"
 #include "hosts/lv2/ui/QuorvelGuiWindow.hpp"
@@ -129,10 +129,21 @@ int idle(LV2UI_Handle) {
     return 0;
 }
 
+// The host resizes the editor: the panel's widgets follow proportionally.
+int resize(LV2UI_Feature_Handle handle, int width, int height) {
+    if (width < 1 || height < 1)
+        return 1;
+    static_cast<Lv2Ui*>(handle)->window->size(width, height);
+    return 0;
+}
+
 const LV2UI_Idle_Interface kIdle = {idle};
+const LV2UI_Resize kResize = {nullptr, resize};
 
 const void* extensionData(const char* uri) {
-    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdle : nullptr;
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0)
+        return &kIdle;
+    return std::strcmp(uri, LV2_UI__resize) == 0 ? &kResize : nullptr;
 }
 
 const LV2UI_Descriptor kDescriptor = {Lv2PortTable::kUiUri, instantiate, cleanup, portEvent,

@@ -63,6 +63,7 @@ QuorvelGuiWindow::QuorvelGuiWindow(QuorvelGui& gui, double scale)
     begin();
     build();
     end();
+    resizable(this); // a resized panel scales its widgets
     m_gui.setListener(this);
     showProgram();
 }
