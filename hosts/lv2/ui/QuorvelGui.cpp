@@ -190,6 +190,9 @@ void QuorvelGui::sliderMoved(unsigned int s, float position) {
     const orvane::Parameter& parameter = *m_document.getParameter(view.parameter);
     setParameter(view.parameter, Quorvel::SliderToDocumentConverter(parameter, position,
                                                                     m_currentPreset->getCurve(s)));
+    // The control stays where the user put it (an integer's truncation must not pull it back,
+    // or slow drags would never leave a value); the field shows what the document holds.
+    m_state.slots[s].position = position;
     m_state.slots[s].text = valueText(parameter, KavParamValueUnit::None, false);
     notify(Part::Slot, s);
 }

@@ -39,6 +39,41 @@ private:
     int m_rowHeight;
 };
 
+// A knob turned by dragging up and down (or sideways) rather than around: 200 pixels of travel
+// cover the whole range.
+class LinearKnob : public Fl_Dial {
+public:
+    LinearKnob(int x, int y, int w, int h) : Fl_Dial(x, y, w, h) {}
+
+    int handle(int event) override {
+        switch (event) {
+        case FL_PUSH:
+            m_lastX = Fl::event_x();
+            m_lastY = Fl::event_y();
+            handle_push();
+            return 1;
+        case FL_DRAG: {
+            const int travel = (Fl::event_x() - m_lastX) - (Fl::event_y() - m_lastY);
+            m_lastX = Fl::event_x();
+            m_lastY = Fl::event_y();
+            const double span = maximum() - minimum();
+            handle_drag(clamp(value() + span * travel / kTravelPixels));
+            return 1;
+        }
+        case FL_RELEASE:
+            handle_release();
+            return 1;
+        default:
+            return Fl_Dial::handle(event);
+        }
+    }
+
+private:
+    static constexpr double kTravelPixels = 200.0;
+    int m_lastX = 0;
+    int m_lastY = 0;
+};
+
 void* tagData(int tag) {
     return reinterpret_cast<void*>(static_cast<long>(tag));
 }
@@ -131,7 +166,7 @@ void QuorvelGuiWindow::build() {
         field->textcolor(kText);
         field->color(kField);
         field->cursor_color(kText);
-        field->when(FL_WHEN_ENTER_KEY_ALWAYS | FL_WHEN_RELEASE);
+        field->when(FL_WHEN_ENTER_KEY | FL_WHEN_RELEASE); // only text the user changed
     }
 
     m_clipLight = new Fl_Button(px(558), px(68), px(16), px(16), "Clip");
@@ -155,7 +190,7 @@ void QuorvelGuiWindow::buildColumn(unsigned int c) {
     Column& column = m_columns[c];
     column.upperLabel = new Fl_Box(px(left + 2), px(69), px(kColumnWidth), px(28));
     column.knobField = new Fl_Input(px(left), px(98), px(kColumnWidth - 2), px(18));
-    column.knob = new Fl_Dial(px(left + 9), px(118), px(48), px(48));
+    column.knob = new LinearKnob(px(left + 9), px(118), px(48), px(48));
     column.kickButton = new Fl_Button(px(left + 7), px(111), px(44), px(24), "Go");
     column.onOffButton = new Fl_Light_Button(px(left + 7), px(111), px(44), px(24), "On");
     column.sliderLabel = new Fl_Box(px(left + 2), px(174), px(kColumnWidth), px(30));
@@ -172,7 +207,7 @@ void QuorvelGuiWindow::buildColumn(unsigned int c) {
         field->textcolor(kText);
         field->color(kField);
         field->cursor_color(kText);
-        field->when(FL_WHEN_ENTER_KEY_ALWAYS | FL_WHEN_RELEASE);
+        field->when(FL_WHEN_ENTER_KEY | FL_WHEN_RELEASE); // only text the user changed
     }
     column.knobField->callback(onText, tagData(QuorvelGui::kFirstKnobField + int(c)));
     column.sliderField->callback(onText, tagData(QuorvelGui::kFirstSliderField + int(c)));
@@ -202,8 +237,8 @@ void QuorvelGuiWindow::onValue(Fl_Widget* widget, void* data) {
             gui.valueChanged(tag, float(line - 1));
     } else if (tag == QuorvelGui::kShortTimeButton || tag == QuorvelGui::kHarmonicButton ||
                tag == QuorvelGui::kClipLight) {
+        // A click, whatever the light shows: the program change relights the family buttons.
         gui.valueChanged(tag, 1.0f);
-        ownerOf(widget).showProgram(); // a button clicked on an already lit family stays lit
     } else if (auto* valuator = dynamic_cast<Fl_Valuator*>(widget)) {
         gui.valueChanged(tag, float(valuator->value()));
     } else if (auto* button = dynamic_cast<Fl_Button*>(widget)) {

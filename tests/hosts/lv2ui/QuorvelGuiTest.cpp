@@ -92,6 +92,7 @@ TEST_F(Editor, ControlsWriteTheirParametersPortThroughTheSlotsCurve) {
     gui().valueChanged(Tag::kFirstSlider + 0, 0.5f); // LowDecay, linear over 0..30 s
     EXPECT_EQ(writes, (std::vector<Write>{{port(kCutoff), 643.0f}, {port(kLowDecay), 15.0f}}));
     EXPECT_EQ(state().slots[1].text, "643");
+    EXPECT_EQ(state().slots[1].position, 0.5f); // where the user left it
     EXPECT_EQ(state().slots[6].text, "15.00");
     gui().valueChanged(Tag::kFirstSlider + 5, 0.5f); // slot 11 is empty in this program
     EXPECT_EQ(writes.size(), 2u);
