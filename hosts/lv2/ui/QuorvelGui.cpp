@@ -134,8 +134,20 @@ void QuorvelGui::activate(unsigned int preset) {
 void QuorvelGui::valueChanged(int tag, float value) {
     if (!m_open || !std::isfinite(value))
         return;
-    const auto column = [tag](int first) { return unsigned(tag - first); };
     const auto inColumns = [tag](int first) { return tag >= first && tag < first + 6; };
+    if (inColumns(kFirstSlider))
+        sliderMoved(unsigned(tag - kFirstSlider) + kColumnCount, value);
+    else if (inColumns(kFirstKnob))
+        sliderMoved(unsigned(tag - kFirstKnob), value);
+    else if (inColumns(kFirstKickButton))
+        buttonChanged(unsigned(tag - kFirstKickButton), KavControlKind::KickButton, value);
+    else if (inColumns(kFirstOnOffButton))
+        buttonChanged(unsigned(tag - kFirstOnOffButton), KavControlKind::OnOffButton, value);
+    else
+        globalValueChanged(tag, value);
+}
+
+void QuorvelGui::globalValueChanged(int tag, float value) {
     if (tag == kGainSlider) {
         setParameter(ParameterIndex::Gain, orvane::AnyValue(value));
         updateGain();
@@ -159,28 +171,25 @@ void QuorvelGui::valueChanged(int tag, float value) {
         m_document.updateParameter(ParameterIndex::LevelClip, orvane::AnyValue(false), this);
         m_state.clipLit = false;
         notify(Part::Clip);
-    } else if (inColumns(kFirstSlider)) {
-        sliderMoved(column(kFirstSlider) + kColumnCount, value);
-    } else if (inColumns(kFirstKnob)) {
-        sliderMoved(column(kFirstKnob), value);
-    } else if (inColumns(kFirstKickButton)) {
-        const SlotView& view = m_state.slots[column(kFirstKickButton)];
-        if (!view.active || view.kind != KavControlKind::KickButton)
-            return;
+    }
+}
+
+void QuorvelGui::buttonChanged(unsigned int s, KavControlKind kind, float value) {
+    const SlotView& view = m_state.slots[s];
+    if (!view.active || view.kind != kind)
+        return;
+    if (kind == KavControlKind::KickButton) {
+        // The kick button is left alone while held, whatever the document made of the press.
         if (value == 1.0f)
             setParameter(view.parameter, orvane::AnyValue(true));
         else
             m_output.kickReleased(view.parameter);
-    } else if (inColumns(kFirstOnOffButton)) {
-        const unsigned int s = column(kFirstOnOffButton);
-        const SlotView& view = m_state.slots[s];
-        if (!view.active || view.kind != KavControlKind::OnOffButton)
-            return;
-        setParameter(view.parameter, orvane::AnyValue(value == 1.0f));
-        // The document may keep the old value (a latch): the button shows what it holds.
-        updateControl(s);
-        notify(Part::Slot, s);
+        return;
     }
+    setParameter(view.parameter, orvane::AnyValue(value == 1.0f));
+    // The document may keep the old value (a latch): the button shows what it holds.
+    updateControl(s);
+    notify(Part::Slot, s);
 }
 
 void QuorvelGui::sliderMoved(unsigned int s, float position) {

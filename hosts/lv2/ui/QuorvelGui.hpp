@@ -131,7 +131,9 @@ private:
     void updateDryWet();
     void setParameter(unsigned int index, const orvane::AnyValue& value);
     void activate(unsigned int preset);
+    void globalValueChanged(int tag, float value);
     void sliderMoved(unsigned int slot, float position);
+    void buttonChanged(unsigned int slot, KavControlKind kind, float value);
     void slotTextEntered(unsigned int slot, const std::string& text);
     void globalTextEntered(unsigned int index, const std::string& text);
     void notify(Part part, unsigned int slot = 0);

@@ -30,9 +30,6 @@ protected:
     const QuorvelGui::State& state() { return bridge.gui().state(); }
     QuorvelGui& gui() { return bridge.gui(); }
     std::uint32_t port(unsigned int parameter) { return bridge.portOfParameter(parameter); }
-    float value(unsigned int parameter) {
-        return Lv2PortTable::portValue(bridge.document().getParameter(parameter)->getValue());
-    }
     void program(unsigned int n) {
         bridge.portEvent(bridge.programPort(), float(n));
         writes.clear();
@@ -118,15 +115,13 @@ TEST_F(Editor, TypedNumbersAreTakenAndOtherTextRestoresTheField) {
         EXPECT_EQ(state().gainText, "-6.00 dB") << junk;
     }
     EXPECT_TRUE(writes.empty());
-    EXPECT_EQ(value(kHiDecay), 30.0f);
 }
 
 TEST_F(Editor, HostChangesMoveOnlyTheirOwnControl) {
     program(1);
     const QuorvelGui::State before = state();
     bridge.portEvent(port(kHiDecay), 3.0f);
-    ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(changes[0], std::make_pair(QuorvelGui::Part::Slot, 8u));
+    EXPECT_EQ(changes, (decltype(changes){{QuorvelGui::Part::Slot, 8u}}));
     for (unsigned int s = 0; s < QuorvelGui::kSlotCount; ++s)
         EXPECT_EQ(state().slots[s].text == before.slots[s].text, s != 8) << s;
     EXPECT_EQ(state().slots[8].text, "3.00");
@@ -135,7 +130,6 @@ TEST_F(Editor, HostChangesMoveOnlyTheirOwnControl) {
     bridge.portEvent(port(kHiDecay), NAN); // never stored
     bridge.portEvent(100000, 1.0f);        // no such port
     EXPECT_EQ(changes.size(), 1u);
-    EXPECT_EQ(value(kHiDecay), 3.0f);
     // The clip light follows the output; clicking it clears only the editor's indicator.
     bridge.portEvent(Lv2PortTable::clipPort(2), 1.0f);
     EXPECT_TRUE(state().clipLit);
