@@ -297,8 +297,9 @@ void QuorvelGuiWindow::showSlot(unsigned int slot) {
             column.knobField->value(view.text.c_str());
             break;
         case KavControlKind::KickButton:
+            // Momentary: it shows the user's hand, never the document, so that every press
+            // comes back as its release (a freeze's Reset drops in the document at once).
             kick = true;
-            column.kickButton->value(on);
             break;
         case KavControlKind::OnOffButton:
             onOff = true;

@@ -167,6 +167,13 @@ TEST_F(UiDisplay, ClicksAndTypingBecomePortWrites) {
              XK_period, XK_5, XK_Return}); // "20.00" becomes "7.5"
     EXPECT_EQ(Lv2PortTable::ports(2)[ui.writes.back().first].name, "LowDecay [sec]");
     EXPECT_EQ(ui.writes.back().second, 7.5f);
+    ui.click(170 + 63 * 3 + 22, 123); // Fire on
+    ui.click(170 + 63 * 4 + 22, 123); // Reset: pressed, released
+    std::vector<std::pair<std::string, float>> named;
+    for (auto it = ui.writes.end() - 4; it != ui.writes.end(); ++it)
+        named.push_back({Lv2PortTable::ports(2)[it->first].name, it->second});
+    EXPECT_EQ(named,
+              (decltype(named){{"Fire", 1.0f}, {"Reset", 1.0f}, {"Fire", 0.0f}, {"Reset", 0.0f}}));
     const float clipped = 1.0f;
     descriptor->port_event(ui.handle, Lv2PortTable::clipPort(2), sizeof clipped, 0, &clipped);
     ui.pump();
