@@ -95,6 +95,7 @@ QuorvelGuiWindow::QuorvelGuiWindow(QuorvelGui& gui, double scale)
     : Fl_Double_Window(int(std::lround(kWidth * scale)), int(std::lround(kHeight * scale))),
       m_gui(gui), m_scale(scale > 0.0 ? scale : 1.0) {
     color(kPanel);
+    label("Quorvel"); // the title when a host shows the panel on its own
     begin();
     build();
     end();
