@@ -15,8 +15,8 @@
 // button's press as 1 whatever the mirror did with it), a program chosen in the editor writes
 // "Program", and a kick button writes 1 when pressed and 0 when let go, so that the next press
 // is a change again. A port is never written with the value it is known to hold. After an
-// editor change, any other port whose mirror value the document's
-// own rules changed with it (Spectral Freeze's Reset turning Fire off) is written too.
+// editor change, any other port whose mirror value the document's own rules changed with it
+// (Spectral Freeze's Reset turning Fire off) is written too.
 //
 // Everything runs on the user-interface thread; nothing here is shared between instances.
 
