@@ -39,7 +39,7 @@ void QuorvelGui::open() {
     updateGain();
     updateDryWet();
     m_state.clipLit = m_document.getParameter(ParameterIndex::LevelClip)->getValue().GetBool();
-    notify(Part::Program);
+    notify(Area::Program);
 }
 
 void QuorvelGui::close() {
@@ -49,9 +49,9 @@ void QuorvelGui::close() {
     m_open = false;
 }
 
-void QuorvelGui::notify(Part part, unsigned int slot) {
+void QuorvelGui::notify(Area area, unsigned int slot) {
     if (m_listener)
-        m_listener->guiChanged(part, slot);
+        m_listener->guiChanged(area, slot);
 }
 
 void QuorvelGui::updateProgram() {
@@ -151,13 +151,13 @@ void QuorvelGui::globalValueChanged(int tag, float value) {
     if (tag == kGainSlider) {
         setParameter(ParameterIndex::Gain, orvane::AnyValue(value));
         updateGain();
-        notify(Part::Gain);
+        notify(Area::Gain);
     } else if (tag == kDryWetSlider) {
         const orvane::Parameter& dryWet = *m_document.getParameter(ParameterIndex::DryWet);
         setParameter(ParameterIndex::DryWet,
                      Quorvel::SliderToDocumentConverter(dryWet, value, KavParamValueCurve::Linear));
         updateDryWet();
-        notify(Part::DryWet);
+        notify(Area::DryWet);
     } else if (tag == kPresetList) {
         const long row = std::lround(value);
         if (row >= 0 && row < long(m_state.presetList.size()))
@@ -170,7 +170,7 @@ void QuorvelGui::globalValueChanged(int tag, float value) {
         // Only the editor's indicator goes dark: the plug-in's own flag clears after its hold.
         m_document.updateParameter(ParameterIndex::LevelClip, orvane::AnyValue(false), this);
         m_state.clipLit = false;
-        notify(Part::Clip);
+        notify(Area::Clip);
     }
 }
 
@@ -189,7 +189,7 @@ void QuorvelGui::buttonChanged(unsigned int s, KavControlKind kind, float value)
     setParameter(view.parameter, orvane::AnyValue(value == 1.0f));
     // The document may keep the old value (a latch): the button shows what it holds.
     updateControl(s);
-    notify(Part::Slot, s);
+    notify(Area::Slot, s);
 }
 
 void QuorvelGui::sliderMoved(unsigned int s, float position) {
@@ -203,7 +203,7 @@ void QuorvelGui::sliderMoved(unsigned int s, float position) {
     // or slow drags would never leave a value); the field shows what the document holds.
     m_state.slots[s].position = position;
     m_state.slots[s].text = valueText(parameter, KavParamValueUnit::None, false);
-    notify(Part::Slot, s);
+    notify(Area::Slot, s);
 }
 
 void QuorvelGui::textEntered(int tag, const std::string& text) {
@@ -232,7 +232,7 @@ void QuorvelGui::globalTextEntered(unsigned int index, const std::string& text) 
         setParameter(index, value);
     // On success and failure alike the field shows the stored value again.
     gain ? updateGain() : updateDryWet();
-    notify(gain ? Part::Gain : Part::DryWet);
+    notify(gain ? Area::Gain : Area::DryWet);
 }
 
 void QuorvelGui::slotTextEntered(unsigned int s, const std::string& text) {
@@ -247,24 +247,24 @@ void QuorvelGui::slotTextEntered(unsigned int s, const std::string& text) {
                                  value, KavParamValueUnit::None, false))
         setParameter(view.parameter, value);
     updateControl(s);
-    notify(Part::Slot, s);
+    notify(Area::Slot, s);
 }
 
 void QuorvelGui::parameterChanged(unsigned int index, orvane::Parameter&) {
     if (index == ParameterIndex::Gain) {
         updateGain();
-        notify(Part::Gain);
+        notify(Area::Gain);
     } else if (index == ParameterIndex::DryWet) {
         updateDryWet();
-        notify(Part::DryWet);
+        notify(Area::DryWet);
     } else if (index == ParameterIndex::LevelClip) {
         m_state.clipLit = m_document.getParameter(index)->getValue().GetBool();
-        notify(Part::Clip);
+        notify(Area::Clip);
     } else if (m_currentPreset) {
         const unsigned int s = m_currentPreset->getParameterPosition(index);
         if (s != QuorvelPreset::kUnbound) {
             updateControl(s);
-            notify(Part::Slot, s);
+            notify(Area::Slot, s);
         }
     }
 }
@@ -273,5 +273,5 @@ void QuorvelGui::presetChanged() {
     m_currentPresetIndex = m_document.getCurrentPresetNumber();
     m_currentPreset = &m_document.getCurrentPreset();
     updateProgram();
-    notify(Part::Program);
+    notify(Area::Program);
 }

@@ -7,7 +7,7 @@
 // plug-in.
 //
 // It is an observer of the document (id 0) while open: every change made by another writer
-// updates the controls it concerns and tells the `Listener` which part of the panel to redraw.
+// updates the controls it concerns and tells the `Listener` which area of the panel to redraw.
 // Everything here runs on the user-interface thread, notifications included.
 
 #include "Quorvel/QuorvelDocument.hpp"
@@ -75,13 +75,13 @@ public:
         std::string description;
     };
 
-    // The parts of the panel a change concerns.
-    enum class Part { Slot, Gain, DryWet, Clip, Program };
+    // The areas of the panel a change concerns.
+    enum class Area { Slot, Gain, DryWet, Clip, Program };
     class Listener {
     public:
         virtual ~Listener() = default;
-        // `slot` is meaningful for Part::Slot only. Program means: everything may have changed.
-        virtual void guiChanged(Part part, unsigned int slot) = 0;
+        // `slot` is meaningful for Area::Slot only. Program means: everything may have changed.
+        virtual void guiChanged(Area area, unsigned int slot) = 0;
     };
     // Receives what the editor changed in the document, after the document took it.
     class Output {
@@ -136,7 +136,7 @@ private:
     void buttonChanged(unsigned int slot, KavControlKind kind, float value);
     void slotTextEntered(unsigned int slot, const std::string& text);
     void globalTextEntered(unsigned int index, const std::string& text);
-    void notify(Part part, unsigned int slot = 0);
+    void notify(Area area, unsigned int slot = 0);
 
     QuorvelDocument& m_document;
     Output& m_output;

@@ -252,21 +252,21 @@ void QuorvelGuiWindow::onText(Fl_Widget* widget, void* data) {
                                       static_cast<Fl_Input*>(widget)->value());
 }
 
-void QuorvelGuiWindow::guiChanged(QuorvelGui::Part part, unsigned int slot) {
-    switch (part) {
-    case QuorvelGui::Part::Slot:
+void QuorvelGuiWindow::guiChanged(QuorvelGui::Area area, unsigned int slot) {
+    switch (area) {
+    case QuorvelGui::Area::Slot:
         showSlot(slot);
         break;
-    case QuorvelGui::Part::Gain:
+    case QuorvelGui::Area::Gain:
         showGain();
         break;
-    case QuorvelGui::Part::DryWet:
+    case QuorvelGui::Area::DryWet:
         showDryWet();
         break;
-    case QuorvelGui::Part::Clip:
+    case QuorvelGui::Area::Clip:
         showClip();
         break;
-    case QuorvelGui::Part::Program:
+    case QuorvelGui::Area::Program:
         showProgram();
         break;
     }

@@ -41,7 +41,7 @@ private:
         Fl_Slider* slider;
     };
 
-    void guiChanged(QuorvelGui::Part part, unsigned int slot) override;
+    void guiChanged(QuorvelGui::Area area, unsigned int slot) override;
     void build();
     void buildColumn(unsigned int c);
     void showSlot(unsigned int slot);

@@ -24,8 +24,8 @@ protected:
         bridge.gui().open();
         bridge.gui().setListener(this);
     }
-    void guiChanged(QuorvelGui::Part part, unsigned int slot) override {
-        changes.push_back({part, slot});
+    void guiChanged(QuorvelGui::Area area, unsigned int slot) override {
+        changes.push_back({area, slot});
     }
     const QuorvelGui::State& state() { return bridge.gui().state(); }
     QuorvelGui& gui() { return bridge.gui(); }
@@ -37,7 +37,7 @@ protected:
     }
 
     std::vector<Write> writes;
-    std::vector<std::pair<QuorvelGui::Part, unsigned int>> changes;
+    std::vector<std::pair<QuorvelGui::Area, unsigned int>> changes;
     Lv2UiBridge bridge;
 };
 
@@ -121,7 +121,7 @@ TEST_F(Editor, HostChangesMoveOnlyTheirOwnControl) {
     program(1);
     const QuorvelGui::State before = state();
     bridge.portEvent(port(kHiDecay), 3.0f);
-    EXPECT_EQ(changes, (decltype(changes){{QuorvelGui::Part::Slot, 8u}}));
+    EXPECT_EQ(changes, (decltype(changes){{QuorvelGui::Area::Slot, 8u}}));
     for (unsigned int s = 0; s < QuorvelGui::kSlotCount; ++s)
         EXPECT_EQ(state().slots[s].text == before.slots[s].text, s != 8) << s;
     EXPECT_EQ(state().slots[8].text, "3.00");
