@@ -1,6 +1,7 @@
 // Writes the bundle's Turtle files (manifest.ttl, quorvel.ttl, presets.ttl) into the directory
 // given as the first argument, from the port table; the second argument is the binary's file
-// name. Run at build time, so the metadata always describes the binary built beside it.
+// name, the optional third the editor's binary, which both plug-ins then name as their UI. Run at
+// build time, so the metadata always describes the binary built beside it.
 
 #include "hosts/lv2/Lv2PortTable.hpp"
 
@@ -25,7 +26,8 @@ const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
                         "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
                         "@prefix work: <http://lv2plug.in/ns/ext/worker#> .\n"
                         "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
-                        "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n\n";
+                        "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+                        "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n\n";
 
 struct Plugin {
     const char* uri;
@@ -139,7 +141,7 @@ void writePort(std::ostream& out, const Plugin& plugin, const Port& port, bool l
     out << "\n    ]" << (last ? " .\n" : " ,\n");
 }
 
-void writePlugin(std::ostream& out, const Plugin& plugin) {
+void writePlugin(std::ostream& out, const Plugin& plugin, bool withUi) {
     const std::vector<Port> list = ports(plugin.channels);
     std::set<std::string> symbols;
     for (const Port& port : list)
@@ -157,6 +159,7 @@ void writePlugin(std::ostream& out, const Plugin& plugin) {
         << "    lv2:project <urn:quorvel:lv2> ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , work:schedule , urid:map ;\n"
         << "    lv2:extensionData state:interface , work:interface ;\n"
+        << (withUi ? std::string("    ui:ui <") + kUiUri + "> ;\n" : std::string())
         << "    lv2:port\n";
     for (size_t i = 0; i < list.size(); ++i)
         writePort(out, plugin, list[i], i + 1 == list.size());
@@ -183,6 +186,18 @@ void writePresets(std::ostream& out, const Plugin& plugin) {
     }
 }
 
+// The editor: an X11 UI fed by every control port, the clip output included.
+void writeUi(std::ostream& out, const std::string& uiBinary) {
+    out << "<" << kUiUri << ">\n    a ui:X11UI ;\n    ui:binary <" << uiBinary << "> ;\n"
+        << "    lv2:requiredFeature ui:idleInterface ;\n"
+        << "    lv2:optionalFeature ui:parent , ui:resize , opts:options , urid:map ;\n"
+        << "    lv2:extensionData ui:idleInterface , ui:resize";
+    for (const Plugin& plugin : kPlugins)
+        out << " ;\n    ui:portNotification [ ui:plugin <" << plugin.uri
+            << "> ; lv2:symbol \"clip\" ; ui:protocol ui:floatProtocol ]";
+    out << " .\n\n";
+}
+
 void writeManifest(std::ostream& out, const std::string& binary) {
     for (const Plugin& plugin : kPlugins) {
         out << "<" << plugin.uri << ">\n    a lv2:Plugin ;\n    lv2:binary <" << binary
@@ -203,8 +218,8 @@ bool writeFile(const std::string& path, const std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: GenerateTurtle BUNDLE_DIR BINARY_NAME\n";
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: GenerateTurtle BUNDLE_DIR BINARY_NAME [UI_BINARY_NAME]\n";
         return 2;
     }
     const std::string dir = argv[1];
@@ -215,9 +230,12 @@ int main(int argc, char** argv) {
     plugins << header << "<urn:quorvel:lv2>\n    a doap:Project ;\n    doap:name \"Quorvel\" .\n\n";
     presets << header;
     try {
+        const bool withUi = argc == 4;
         writeManifest(manifest, argv[2]);
+        if (withUi)
+            writeUi(manifest, argv[3]);
         for (const Plugin& plugin : kPlugins) {
-            writePlugin(plugins, plugin);
+            writePlugin(plugins, plugin, withUi);
             writePresets(presets, plugin);
         }
     } catch (const std::exception& e) {

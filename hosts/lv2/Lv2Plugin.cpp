@@ -11,31 +11,15 @@
 
 namespace {
 
+using Lv2PortTable::documentValue;
 using Lv2PortTable::PortRole;
+using Lv2PortTable::portValue;
 
 void* findFeature(const LV2_Feature* const* features, const char* uri) {
     for (; features && *features; ++features)
         if ((*features)->URI && std::strcmp((*features)->URI, uri) == 0)
             return (*features)->data;
     return nullptr;
-}
-
-// A port value as the parameter takes it: clamped into its range, whole for an integer, 0 or 1
-// for a switch.
-orvane::AnyValue documentValue(const ParameterDescription& p, float value) {
-    value = std::clamp(value, p.minValue, p.maxValue);
-    switch (p.type) {
-    case orvane::AnyValue::Int:
-        return orvane::AnyValue(int(std::lround(value)));
-    case orvane::AnyValue::Bool:
-        return orvane::AnyValue(value > 0.5f);
-    default:
-        return orvane::AnyValue(value);
-    }
-}
-
-float portValue(const orvane::AnyValue& value) {
-    return QuorvelAudio::DocumentToDspConverter(value);
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 #include "hosts/lv2/Lv2PortTable.hpp"
 
+#include "Quorvel/QuorvelAudio.hpp"
+
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace Lv2PortTable {
 
@@ -20,6 +24,22 @@ std::string symbolOf(const std::string& text) {
     if (symbol.empty() || std::isdigit(static_cast<unsigned char>(symbol[0])))
         symbol.insert(0, "p_");
     return symbol;
+}
+
+orvane::AnyValue documentValue(const ParameterDescription& p, float value) {
+    value = std::clamp(value, p.minValue, p.maxValue);
+    switch (p.type) {
+    case orvane::AnyValue::Int:
+        return orvane::AnyValue(int(std::lround(value)));
+    case orvane::AnyValue::Bool:
+        return orvane::AnyValue(value > 0.5f);
+    default:
+        return orvane::AnyValue(value);
+    }
+}
+
+float portValue(const orvane::AnyValue& value) {
+    return QuorvelAudio::DocumentToDspConverter(value);
 }
 
 namespace {

@@ -71,9 +71,17 @@ std::vector<Port> ports(unsigned int channels);
 // ("LoDelay [ms]" gives "lodelay_ms").
 std::string symbolOf(const std::string& text);
 
+// A port value as the parameter takes it: clamped into its range, whole for an integer, 0 or 1
+// for a switch.
+orvane::AnyValue documentValue(const ParameterDescription& parameter, float value);
+// The port value of a document value: a float as it is, an integer as a number, a switch 1 or 0.
+float portValue(const orvane::AnyValue& value);
+
 // The plug-in URIs.
 constexpr const char* kMonoUri = "urn:quorvel:lv2:mono";
 constexpr const char* kStereoUri = "urn:quorvel:lv2:stereo";
+// The editor of both plug-ins.
+constexpr const char* kUiUri = "urn:quorvel:lv2:ui";
 // The state key under which the program text is saved.
 constexpr const char* kStateKey = "urn:quorvel:lv2:programText";
 
