@@ -30,6 +30,10 @@ struct RenderOptions {
     SessionOptions session;
     std::string input;
     std::string output;
+    // A batch (--out-dir): every input rendered into outDir, `jobs` at a time (0: one per core).
+    std::vector<std::string> inputs;
+    std::string outDir;
+    int jobs = 0;
     int blockFrames = 512;
     bool compensateLatency = true;
     bool quiet = false;
