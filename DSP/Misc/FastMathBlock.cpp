@@ -1,0 +1,230 @@
+#include "DSP/Misc/FastMathBlock.hpp"
+
+#include <cstdint>
+#include <cstring>
+
+// The lane helpers below are always inlined into entry points built for the instruction set
+// of their width, so the calling convention of wide vectors never applies to them.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace DSP {
+
+namespace {
+
+// W lanes in GCC's vector extensions: four for SSE2 (every x86-64), eight for AVX2. Every
+// operation below is the lane-wise IEEE operation of the scalar code, with selects in place
+// of its branches.
+template <int W> struct Lanes {
+    typedef float VF __attribute__((vector_size(4 * W)));
+    typedef std::int32_t VI __attribute__((vector_size(4 * W)));
+    typedef double VD __attribute__((vector_size(8 * W)));
+};
+
+#define DSP_LANE_INLINE static inline __attribute__((always_inline))
+
+template <int W> struct Block : Lanes<W> {
+    using VF = typename Lanes<W>::VF;
+    using VI = typename Lanes<W>::VI;
+    using VD = typename Lanes<W>::VD;
+    static constexpr float kPi = FastMathDetail::kPi;
+    static constexpr float kHalfPi = FastMathDetail::kHalfPi;
+
+    DSP_LANE_INLINE VF Load(const float* p) {
+        VF v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    DSP_LANE_INLINE void Store(float* p, VF v) { std::memcpy(p, &v, sizeof v); }
+    DSP_LANE_INLINE VF Splat(float x) { return VF{} + x; }
+    DSP_LANE_INLINE VI Bits(VF x) { return (VI)x; } // the same bits, seen as integers
+    DSP_LANE_INLINE VF FromBits(VI u) { return (VF)u; }
+    DSP_LANE_INLINE VF Select(VI mask, VF yes, VF no) {
+        return FromBits((Bits(yes) & mask) | (Bits(no) & ~mask));
+    }
+    DSP_LANE_INLINE bool AllSet(VI mask) {
+        for (int i = 0; i < W; ++i)
+            if (mask[i] == 0)
+                return false;
+        return true;
+    }
+    DSP_LANE_INLINE VF Abs(VF x) { return FromBits(Bits(x) & 0x7fffffff); }
+
+    // DSP_sqrt.
+    DSP_LANE_INLINE VF Sqrt(VF s) {
+        const VI bits = Bits(s);
+        const VI e = ((bits >> 23) & 0xff) - 127;
+        const VF m = __builtin_convertvector(bits & 0x7fffff, VF) * 1.1920929e-7f;
+        VF p = 1.0f + m * (0.49959805607795715f +
+                           m * (-0.12047307938337326f +
+                                m * (0.04585425183176994f + m * -0.01076564658433199f)));
+        p = Select((e & 1) != 0, p * 1.4142135381698608f, p);
+        const VF power = FromBits(((e >> 1) + 127) << 23); // e >> 1 floors, as FloorHalf does
+        return Select(s > 0.0f, p * power, VF{});
+    }
+
+    // AtanUnit.
+    DSP_LANE_INLINE VF AtanUnit(VF t) {
+        const VF t2 = t * t;
+        return t / (1.0f + t2 * (0.3328895f +
+                                 t2 * (-0.08467923f + t2 * (0.032522328f + t2 * -0.0074930587f))));
+    }
+
+    // DSP_atan2: the branch each lane would take picks its offset and its ratio.
+    DSP_LANE_INLINE VF Atan2(VF y, VF x) {
+        const VF negX = -x;
+        const VI upper = y > 0.0f;
+        const VI a = negX >= y, b = y > x, c = y >= x, d = negX > y;
+        const VI second = (upper & ~a & b) | (~upper & ~c & d);
+        const VF upperOffset = Select(a, Splat(kPi), Select(b, Splat(kHalfPi), VF{}));
+        const VF lowerOffset = Select(c, Splat(-kPi), Select(d, Splat(-kHalfPi), VF{}));
+        const VF offset = Select(upper, upperOffset, lowerOffset);
+        const VF t = Select(second, negX / y, y / x);
+        const VF angle = offset + AtanUnit(t);
+        return Select((x == 0.0f) & (y == 0.0f), VF{}, angle);
+    }
+
+    // The fast reduction range of DSP_sin and DSP_cos for angle / pi.
+    DSP_LANE_INLINE VI FastRange(VF v) { return (v > -2048.0f) & (v < 2048.0f); }
+
+    // DSP_sin's polynomial on its reduced argument: the offset is added in double precision.
+    DSP_LANE_INLINE VF SinReduced(VF v) {
+        const VD offset = __builtin_convertvector(v * 0.5f, VD) + 1024.5;
+        const VI k = __builtin_convertvector(offset, VI);
+        const VF r = v - __builtin_convertvector(2 * (k - 1024), VF);
+        const VF r2 = r * r;
+        return r * (3.1415927410125732f +
+                    r2 * (-5.167319297790527f +
+                          r2 * (2.546205759048462f +
+                                r2 * (-0.5860270261764526f + r2 * 0.06554823368787766f))));
+    }
+
+    // DSP_cos through the half angle: the offset is added in single precision.
+    DSP_LANE_INLINE VF CosReduced(VF v) {
+        const VI k = __builtin_convertvector(v * 0.5f + 1024.5f, VI);
+        const VF r = v - __builtin_convertvector(2 * (k - 1024), VF);
+        const VF r2 = r * r;
+        const VF h = r * (1.5707963705062866f +
+                          r2 * (-0.6459640860557556f +
+                                r2 * (0.079691581428051f + r2 * (-0.004676879849284887f +
+                                                                 r2 * 0.00015303015243262053f))));
+        return 1.0f - 2.0f * (h * h);
+    }
+
+    DSP_LANE_INLINE void Polar(VF re, VF im, float* mag, float* phase) {
+        constexpr float kAxisTolerance = 1e-6f;
+        const VF absRe = Abs(re), absIm = Abs(im);
+        const VI onReal = (absIm < kAxisTolerance) & (absRe > kAxisTolerance);
+        const VI onImag = ~onReal & (absRe < kAxisTolerance) & (absIm > kAxisTolerance);
+        const VF realPhase = Select(re < 0.0f, Splat(kPi), VF{});
+        const VF imagPhase = Select(im < 0.0f, Splat(-kHalfPi), Splat(kHalfPi));
+        Store(mag, Select(onReal, absRe, Select(onImag, absIm, Sqrt(re * re + im * im))));
+        Store(phase, Select(onReal, realPhase, Select(onImag, imagPhase, Atan2(im, re))));
+    }
+
+    // Splits 2W interleaved values into their even and odd lanes, and back.
+    DSP_LANE_INLINE void Deinterleave(const float* p, VF& even, VF& odd) {
+        const VF low = Load(p), high = Load(p + W);
+        if constexpr (W == 4) {
+            even = __builtin_shufflevector(low, high, 0, 2, 4, 6);
+            odd = __builtin_shufflevector(low, high, 1, 3, 5, 7);
+        } else {
+            even = __builtin_shufflevector(low, high, 0, 2, 4, 6, 8, 10, 12, 14);
+            odd = __builtin_shufflevector(low, high, 1, 3, 5, 7, 9, 11, 13, 15);
+        }
+    }
+    DSP_LANE_INLINE void Interleave(VF even, VF odd, float* p) {
+        if constexpr (W == 4) {
+            Store(p, __builtin_shufflevector(even, odd, 0, 4, 1, 5));
+            Store(p + W, __builtin_shufflevector(even, odd, 2, 6, 3, 7));
+        } else {
+            Store(p, __builtin_shufflevector(even, odd, 0, 8, 1, 9, 2, 10, 3, 11));
+            Store(p + W, __builtin_shufflevector(even, odd, 4, 12, 5, 13, 6, 14, 7, 15));
+        }
+    }
+
+    DSP_LANE_INLINE void PolarFromInterleaved(const float* bins, bool negateImag, int n, float* mag,
+                                              float* phase) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            VF re, im;
+            Deinterleave(bins + 2 * k, re, im);
+            Polar(re, negateImag ? -im : im, mag + k, phase + k);
+        }
+        for (; k < n; ++k) {
+            const float im = bins[2 * k + 1];
+            PolarOfBin(bins[2 * k], negateImag ? -im : im, mag[k], phase[k]);
+        }
+    }
+
+    DSP_LANE_INLINE void ScalarFromPolar(const float* mag, const float* phase, int begin, int end,
+                                         float* bins) {
+        for (int k = begin; k < end; ++k) {
+            bins[2 * k] = DSP_cos(phase[k]) * mag[k];
+            bins[2 * k + 1] = -mag[k] * DSP_sin(phase[k]);
+        }
+    }
+
+    DSP_LANE_INLINE void InterleavedFromPolar(const float* mag, const float* phase, int n,
+                                              float* bins) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            const VF m = Load(mag + k);
+            const VF v = Load(phase + k) * 0.31830987334251404f;
+            if (!AllSet(FastRange(v))) { // a wide angle or NaN: the scalar reference
+                ScalarFromPolar(mag, phase, k, k + W, bins);
+                continue;
+            }
+            Interleave(CosReduced(v) * m, -m * SinReduced(v), bins + 2 * k);
+        }
+        ScalarFromPolar(mag, phase, k, n, bins);
+    }
+};
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+} // namespace
+
+namespace FastMathBlockDetail {
+
+void PolarFromInterleavedSse2(const float* bins, bool negateImag, int n, float* mag, float* phase) {
+    Block<4>::PolarFromInterleaved(bins, negateImag, n, mag, phase);
+}
+
+__attribute__((target("avx2"))) void PolarFromInterleavedAvx2(const float* bins, bool negateImag,
+                                                              int n, float* mag, float* phase) {
+    Block<8>::PolarFromInterleaved(bins, negateImag, n, mag, phase);
+}
+
+void InterleavedFromPolarSse2(const float* mag, const float* phase, int n, float* bins) {
+    Block<4>::InterleavedFromPolar(mag, phase, n, bins);
+}
+
+__attribute__((target("avx2"))) void InterleavedFromPolarAvx2(const float* mag, const float* phase,
+                                                              int n, float* bins) {
+    Block<8>::InterleavedFromPolar(mag, phase, n, bins);
+}
+
+bool Avx2Available() {
+    return HasAvx2();
+}
+
+} // namespace FastMathBlockDetail
+
+void PolarFromInterleaved(const float* bins, bool negateImag, int n, float* mag, float* phase) {
+    if (HasAvx2())
+        FastMathBlockDetail::PolarFromInterleavedAvx2(bins, negateImag, n, mag, phase);
+    else
+        FastMathBlockDetail::PolarFromInterleavedSse2(bins, negateImag, n, mag, phase);
+}
+
+void InterleavedFromPolar(const float* mag, const float* phase, int n, float* bins) {
+    if (HasAvx2())
+        FastMathBlockDetail::InterleavedFromPolarAvx2(mag, phase, n, bins);
+    else
+        FastMathBlockDetail::InterleavedFromPolarSse2(mag, phase, n, bins);
+}
+
+} // namespace DSP
