@@ -180,9 +180,14 @@ template <int W> struct Block : Lanes<W> {
     }
 };
 
+// Asked once, at load time, so that the render thread never meets a guarded static.
+const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+
 bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return kHasAvx2;
 }
 
 } // namespace
