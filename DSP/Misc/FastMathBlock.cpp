@@ -178,6 +178,31 @@ template <int W> struct Block : Lanes<W> {
         }
         ScalarFromPolar(mag, phase, k, n, bins);
     }
+
+    DSP_LANE_INLINE void SumOfPolar(const float* magA, const float* phaseA, const float* magB,
+                                    const float* phaseB, float sign, int n, float* mag,
+                                    float* phase) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            const VF vA = Load(phaseA + k) * 0.31830987334251404f;
+            const VF vB = Load(phaseB + k) * 0.31830987334251404f;
+            if (!AllSet(FastRange(vA) & FastRange(vB))) { // the scalar reference
+                for (int j = k; j < k + W; ++j)
+                    SumOfPolarBin(magA[j], phaseA[j], magB[j], phaseB[j], sign, mag[j], phase[j]);
+                continue;
+            }
+            const VF mA = Abs(Load(magA + k));
+            VF re = mA * CosReduced(vA);
+            VF im = mA * SinReduced(vA);
+            const VF mB = sign * Abs(Load(magB + k));
+            re += mB * CosReduced(vB);
+            im += mB * SinReduced(vB);
+            Store(mag + k, Sqrt(re * re + im * im)); // DSP_sqrt is 0 where squares <= 0
+            Store(phase + k, Atan2(im, re));
+        }
+        for (; k < n; ++k)
+            SumOfPolarBin(magA[k], phaseA[k], magB[k], phaseB[k], sign, mag[k], phase[k]);
+    }
 };
 
 // Asked once, at load time, so that the render thread never meets a guarded static.
@@ -212,6 +237,17 @@ __attribute__((target("avx2"))) void InterleavedFromPolarAvx2(const float* mag, 
     Block<8>::InterleavedFromPolar(mag, phase, n, bins);
 }
 
+void SumOfPolarSse2(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
+                    float sign, int n, float* mag, float* phase) {
+    Block<4>::SumOfPolar(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+}
+
+__attribute__((target("avx2"))) void SumOfPolarAvx2(const float* magA, const float* phaseA,
+                                                    const float* magB, const float* phaseB,
+                                                    float sign, int n, float* mag, float* phase) {
+    Block<8>::SumOfPolar(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+}
+
 bool Avx2Available() {
     return HasAvx2();
 }
@@ -230,6 +266,14 @@ void InterleavedFromPolar(const float* mag, const float* phase, int n, float* bi
         FastMathBlockDetail::InterleavedFromPolarAvx2(mag, phase, n, bins);
     else
         FastMathBlockDetail::InterleavedFromPolarSse2(mag, phase, n, bins);
+}
+
+void SumOfPolar(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
+                float sign, int n, float* mag, float* phase) {
+    if (HasAvx2())
+        FastMathBlockDetail::SumOfPolarAvx2(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+    else
+        FastMathBlockDetail::SumOfPolarSse2(magA, phaseA, magB, phaseB, sign, n, mag, phase);
 }
 
 } // namespace DSP

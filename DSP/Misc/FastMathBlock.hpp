@@ -40,6 +40,25 @@ void PolarFromInterleaved(const float* bins, bool negateImag, int n, float* mag,
 // -mag[k] · DSP_sin(phase[k]) (the imaginary part negated, as the real inverse transform wants).
 void InterleavedFromPolar(const float* mag, const float* phase, int n, float* bins);
 
+// One bin of a + sign·b for bins in magnitude and phase: each to rectangular form
+// (|m| DSP_cos, |m| DSP_sin), summed, and back through DSP_sqrt and DSP_atan2.
+inline void SumOfPolarBin(float magA, float phaseA, float magB, float phaseB, float sign,
+                          float& mag, float& phase) {
+    const float mA = std::fabs(magA);
+    float re = mA * DSP_cos(phaseA);
+    float im = mA * DSP_sin(phaseA);
+    const float mB = sign * std::fabs(magB);
+    re += mB * DSP_cos(phaseB);
+    im += mB * DSP_sin(phaseB);
+    const float squares = re * re + im * im;
+    mag = squares > 0.f ? DSP_sqrt(squares) : 0.f;
+    phase = DSP_atan2(im, re);
+}
+
+// For k in [0, n): SumOfPolarBin of the k-th bins of a and b into mag[k], phase[k].
+void SumOfPolar(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
+                float sign, int n, float* mag, float* phase);
+
 namespace FastMathBlockDetail {
 // The two builds of each function above, four lanes on any x86-64 and eight with AVX2 (for
 // the tests; call the AVX2 ones only where Avx2Available()).
@@ -47,6 +66,10 @@ void PolarFromInterleavedSse2(const float* bins, bool negateImag, int n, float* 
 void PolarFromInterleavedAvx2(const float* bins, bool negateImag, int n, float* mag, float* phase);
 void InterleavedFromPolarSse2(const float* mag, const float* phase, int n, float* bins);
 void InterleavedFromPolarAvx2(const float* mag, const float* phase, int n, float* bins);
+void SumOfPolarSse2(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
+                    float sign, int n, float* mag, float* phase);
+void SumOfPolarAvx2(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
+                    float sign, int n, float* mag, float* phase);
 bool Avx2Available();
 } // namespace FastMathBlockDetail
 

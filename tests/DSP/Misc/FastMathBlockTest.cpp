@@ -88,7 +88,7 @@ TEST(FastMathBlock, InterleavedMatchesTheScalarBinForBinBitForBit) {
     std::mt19937 rng(4);
     std::uniform_real_distribution<float> angle(-40.f, 40.f);
     for (int k = 0; k < n; ++k)
-        phase[size_t(k)] = k % 97 == 0    ? (k % 2 ? 7000.f : -7000.f)
+        phase[size_t(k)] = k % 97 == 0    ? (k % 2 ? 7000.f : -3e11f)
                            : k % 101 == 0 ? NAN
                                           : angle(rng);
     std::vector<float> bins(static_cast<size_t>(2 * n));
@@ -102,6 +102,35 @@ TEST(FastMathBlock, InterleavedMatchesTheScalarBinForBinBitForBit) {
             ASSERT_EQ(BitsOf(bins[size_t(2 * k + 1)]),
                       BitsOf(-mag[size_t(k)] * DSP_sin(phase[size_t(k)])))
                 << k;
+        }
+    }
+}
+
+TEST(FastMathBlock, SumOfPolarMatchesTheScalarBinForBinBitForBit) {
+    const int n = 4099;
+    const std::vector<float> magA = Values(n, 5), magB = Values(n, 6);
+    std::vector<float> phaseA(static_cast<size_t>(n)), phaseB(static_cast<size_t>(n));
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> angle(-40.f, 40.f);
+    for (int k = 0; k < n; ++k) {
+        phaseA[size_t(k)] = k % 89 == 0 ? -9000.f * float(k) : angle(rng);
+        phaseB[size_t(k)] = k % 103 == 0  ? NAN
+                            : k % 97 == 0 ? 1e11f
+                            : k % 7 == 0  ? phaseA[size_t(k)]
+                                          : angle(rng);
+    }
+    std::vector<float> mag(static_cast<size_t>(n)), phase(static_cast<size_t>(n));
+    for (auto* sum : Builds(&Detail::SumOfPolarSse2, &Detail::SumOfPolarAvx2)) {
+        for (float sign : {1.f, -1.f}) {
+            sum(magA.data(), phaseA.data(), magB.data(), phaseB.data(), sign, n, mag.data(),
+                phase.data());
+            for (int k = 0; k < n; ++k) {
+                float m = 0.f, p = 0.f;
+                DSP::SumOfPolarBin(magA[size_t(k)], phaseA[size_t(k)], magB[size_t(k)],
+                                   phaseB[size_t(k)], sign, m, p);
+                ASSERT_EQ(BitsOf(mag[size_t(k)]), BitsOf(m)) << k;
+                ASSERT_EQ(BitsOf(phase[size_t(k)]), BitsOf(p)) << k;
+            }
         }
     }
 }
