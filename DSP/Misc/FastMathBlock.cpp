@@ -156,27 +156,43 @@ template <int W> struct Block : Lanes<W> {
         }
     }
 
-    DSP_LANE_INLINE void ScalarFromPolar(const float* mag, const float* phase, int begin, int end,
-                                         float* bins) {
+    DSP_LANE_INLINE void ScalarFromPolar(const float* mag, const float* phase, bool negateImag,
+                                         int begin, int end, float* bins) {
         for (int k = begin; k < end; ++k) {
             bins[2 * k] = DSP_cos(phase[k]) * mag[k];
-            bins[2 * k + 1] = -mag[k] * DSP_sin(phase[k]);
+            bins[2 * k + 1] = (negateImag ? -mag[k] : mag[k]) * DSP_sin(phase[k]);
         }
     }
 
-    DSP_LANE_INLINE void InterleavedFromPolar(const float* mag, const float* phase, int n,
-                                              float* bins) {
+    DSP_LANE_INLINE void InterleavedFromPolar(const float* mag, const float* phase, bool negateImag,
+                                              int n, float* bins) {
         int k = 0;
         for (; k + W <= n; k += W) {
             const VF m = Load(mag + k);
             const VF v = Load(phase + k) * 0.31830987334251404f;
             if (!AllSet(FastRange(v))) { // a wide angle or NaN: the scalar reference
-                ScalarFromPolar(mag, phase, k, k + W, bins);
+                ScalarFromPolar(mag, phase, negateImag, k, k + W, bins);
                 continue;
             }
-            Interleave(CosReduced(v) * m, -m * SinReduced(v), bins + 2 * k);
+            Interleave(CosReduced(v) * m, (negateImag ? -m : m) * SinReduced(v), bins + 2 * k);
         }
-        ScalarFromPolar(mag, phase, k, n, bins);
+        ScalarFromPolar(mag, phase, negateImag, k, n, bins);
+    }
+
+    DSP_LANE_INLINE void MagAngleFromInterleaved(const float* bins, int n, float* mag,
+                                                 float* phase) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            VF re, im;
+            Deinterleave(bins + 2 * k, re, im);
+            Store(mag + k, Sqrt(re * re + im * im));
+            Store(phase + k, Atan2(im, re));
+        }
+        for (; k < n; ++k) {
+            const float re = bins[2 * k], im = bins[2 * k + 1];
+            mag[k] = DSP_sqrt(re * re + im * im);
+            phase[k] = DSP_atan2(im, re);
+        }
     }
 
     DSP_LANE_INLINE void SumOfPolar(const float* magA, const float* phaseA, const float* magB,
@@ -228,13 +244,23 @@ __attribute__((target("avx2"))) void PolarFromInterleavedAvx2(const float* bins,
     Block<8>::PolarFromInterleaved(bins, negateImag, n, mag, phase);
 }
 
-void InterleavedFromPolarSse2(const float* mag, const float* phase, int n, float* bins) {
-    Block<4>::InterleavedFromPolar(mag, phase, n, bins);
+void InterleavedFromPolarSse2(const float* mag, const float* phase, bool negateImag, int n,
+                              float* bins) {
+    Block<4>::InterleavedFromPolar(mag, phase, negateImag, n, bins);
+}
+
+void MagAngleFromInterleavedSse2(const float* bins, int n, float* mag, float* phase) {
+    Block<4>::MagAngleFromInterleaved(bins, n, mag, phase);
+}
+
+__attribute__((target("avx2"))) void MagAngleFromInterleavedAvx2(const float* bins, int n,
+                                                                 float* mag, float* phase) {
+    Block<8>::MagAngleFromInterleaved(bins, n, mag, phase);
 }
 
 __attribute__((target("avx2"))) void InterleavedFromPolarAvx2(const float* mag, const float* phase,
-                                                              int n, float* bins) {
-    Block<8>::InterleavedFromPolar(mag, phase, n, bins);
+                                                              bool negateImag, int n, float* bins) {
+    Block<8>::InterleavedFromPolar(mag, phase, negateImag, n, bins);
 }
 
 void SumOfPolarSse2(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
@@ -261,11 +287,19 @@ void PolarFromInterleaved(const float* bins, bool negateImag, int n, float* mag,
         FastMathBlockDetail::PolarFromInterleavedSse2(bins, negateImag, n, mag, phase);
 }
 
-void InterleavedFromPolar(const float* mag, const float* phase, int n, float* bins) {
+void InterleavedFromPolar(const float* mag, const float* phase, bool negateImag, int n,
+                          float* bins) {
     if (HasAvx2())
-        FastMathBlockDetail::InterleavedFromPolarAvx2(mag, phase, n, bins);
+        FastMathBlockDetail::InterleavedFromPolarAvx2(mag, phase, negateImag, n, bins);
     else
-        FastMathBlockDetail::InterleavedFromPolarSse2(mag, phase, n, bins);
+        FastMathBlockDetail::InterleavedFromPolarSse2(mag, phase, negateImag, n, bins);
+}
+
+void MagAngleFromInterleaved(const float* bins, int n, float* mag, float* phase) {
+    if (HasAvx2())
+        FastMathBlockDetail::MagAngleFromInterleavedAvx2(bins, n, mag, phase);
+    else
+        FastMathBlockDetail::MagAngleFromInterleavedSse2(bins, n, mag, phase);
 }
 
 void SumOfPolar(const float* magA, const float* phaseA, const float* magB, const float* phaseB,

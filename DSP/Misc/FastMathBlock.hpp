@@ -37,8 +37,14 @@ inline void PolarOfBin(float re, float im, float& mag, float& phase) {
 void PolarFromInterleaved(const float* bins, bool negateImag, int n, float* mag, float* phase);
 
 // For k in [0, n): bins[2k] = DSP_cos(phase[k]) · mag[k] and bins[2k + 1] =
-// -mag[k] · DSP_sin(phase[k]) (the imaginary part negated, as the real inverse transform wants).
-void InterleavedFromPolar(const float* mag, const float* phase, int n, float* bins);
+// ±mag[k] · DSP_sin(phase[k]), the magnitude negated when negateImag is set (as the real
+// inverse transform wants).
+void InterleavedFromPolar(const float* mag, const float* phase, bool negateImag, int n,
+                          float* bins);
+
+// For k in [0, n): mag[k] = DSP_sqrt(re² + im²) and phase[k] = DSP_atan2(im, re) of
+// (re, im) = (bins[2k], bins[2k + 1]), without the axis cases of PolarOfBin.
+void MagAngleFromInterleaved(const float* bins, int n, float* mag, float* phase);
 
 // One bin of a + sign·b for bins in magnitude and phase: each to rectangular form
 // (|m| DSP_cos, |m| DSP_sin), summed, and back through DSP_sqrt and DSP_atan2.
@@ -64,8 +70,12 @@ namespace FastMathBlockDetail {
 // the tests; call the AVX2 ones only where Avx2Available()).
 void PolarFromInterleavedSse2(const float* bins, bool negateImag, int n, float* mag, float* phase);
 void PolarFromInterleavedAvx2(const float* bins, bool negateImag, int n, float* mag, float* phase);
-void InterleavedFromPolarSse2(const float* mag, const float* phase, int n, float* bins);
-void InterleavedFromPolarAvx2(const float* mag, const float* phase, int n, float* bins);
+void InterleavedFromPolarSse2(const float* mag, const float* phase, bool negateImag, int n,
+                              float* bins);
+void InterleavedFromPolarAvx2(const float* mag, const float* phase, bool negateImag, int n,
+                              float* bins);
+void MagAngleFromInterleavedSse2(const float* bins, int n, float* mag, float* phase);
+void MagAngleFromInterleavedAvx2(const float* bins, int n, float* mag, float* phase);
 void SumOfPolarSse2(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
                     float sign, int n, float* mag, float* phase);
 void SumOfPolarAvx2(const float* magA, const float* phaseA, const float* magB, const float* phaseB,

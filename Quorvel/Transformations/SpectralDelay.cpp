@@ -1,6 +1,7 @@
 #include "Quorvel/Transformations/SpectralDelay.hpp"
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
+#include "DSP/Data/SpectrumConversions.hpp"
 #include "DSP/Processing/Transformations/SpectralBands.hpp"
 #include "Quorvel/Transformations/BinArrays.hpp"
 
@@ -143,12 +144,8 @@ void SpectralDelay::DelayBand(Band& band, float delayFrames, float feedback, int
 
     const ComplexTmpl<float>* delayed = band.line.Push(feed);
     const ComplexTmpl<float>* bins = delayed ? delayed : current;
-    Array<float>& outMag = out.GetMagBuffer();
-    Array<float>& outPhase = out.GetPhaseBuffer();
-    for (int k = begin; k < end; ++k) {
-        outMag[k] = bins[k].Mag();
-        outPhase[k] = bins[k].Ang();
-    }
+    ComplexBinsToMagPhase(bins + begin, out.GetMagBuffer().GetPtr() + begin,
+                          out.GetPhaseBuffer().GetPtr() + begin, end - begin);
 }
 
 } // namespace DSP

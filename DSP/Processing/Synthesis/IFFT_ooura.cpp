@@ -127,7 +127,7 @@ void IFFT_ooura::MagPhaseToIFFTOoura(const Spectrum& in, float* buffer) const {
     const int half = mSize / 2;
     buffer[0] = DSP_cos(phase[0]) * mag[0];
     buffer[1] = DSP_cos(phase[half]) * mag[half];
-    InterleavedFromPolar(mag + 1, phase + 1, half - 1, buffer + 2);
+    InterleavedFromPolar(mag + 1, phase + 1, true, half - 1, buffer + 2);
 }
 
 } // namespace DSP

@@ -77,6 +77,16 @@ TEST(FastMathBlock, PolarMatchesTheScalarBinForBinBitForBit) {
                 ASSERT_EQ(BitsOf(phase[size_t(k)]), BitsOf(p)) << k;
             }
         }
+        // Without the axis cases: what a complex bin's Mag() and Ang() give.
+        for (auto* magAngle :
+             Builds(&Detail::MagAngleFromInterleavedSse2, &Detail::MagAngleFromInterleavedAvx2)) {
+            magAngle(bins.data(), n, mag.data(), phase.data());
+            for (int k = 0; k < n; ++k) {
+                const float re = bins[size_t(2 * k)], im = bins[size_t(2 * k + 1)];
+                ASSERT_EQ(BitsOf(mag[size_t(k)]), BitsOf(DSP_sqrt(re * re + im * im))) << k;
+                ASSERT_EQ(BitsOf(phase[size_t(k)]), BitsOf(DSP_atan2(im, re))) << k;
+            }
+        }
     }
 }
 
@@ -94,14 +104,14 @@ TEST(FastMathBlock, InterleavedMatchesTheScalarBinForBinBitForBit) {
     std::vector<float> bins(static_cast<size_t>(2 * n));
     for (auto* interleave :
          Builds(&Detail::InterleavedFromPolarSse2, &Detail::InterleavedFromPolarAvx2)) {
-        interleave(mag.data(), phase.data(), n, bins.data());
-        for (int k = 0; k < n; ++k) {
-            ASSERT_EQ(BitsOf(bins[size_t(2 * k)]),
-                      BitsOf(DSP_cos(phase[size_t(k)]) * mag[size_t(k)]))
-                << k;
-            ASSERT_EQ(BitsOf(bins[size_t(2 * k + 1)]),
-                      BitsOf(-mag[size_t(k)] * DSP_sin(phase[size_t(k)])))
-                << k;
+        for (bool negate : {false, true}) {
+            interleave(mag.data(), phase.data(), negate, n, bins.data());
+            for (int k = 0; k < n; ++k) {
+                const float m = mag[size_t(k)], a = phase[size_t(k)];
+                ASSERT_EQ(BitsOf(bins[size_t(2 * k)]), BitsOf(DSP_cos(a) * m)) << k;
+                ASSERT_EQ(BitsOf(bins[size_t(2 * k + 1)]), BitsOf((negate ? -m : m) * DSP_sin(a)))
+                    << k;
+            }
         }
     }
 }
