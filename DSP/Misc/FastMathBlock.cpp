@@ -1,53 +1,31 @@
 #include "DSP/Misc/FastMathBlock.hpp"
 
+#include "DSP/Misc/VectorLanes.hpp"
+
 #include <cstdint>
 #include <cstring>
-
-// The lane helpers below are always inlined into entry points built for the instruction set
-// of their width, so the calling convention of wide vectors never applies to them.
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace DSP {
 
 namespace {
 
-// W lanes in GCC's vector extensions: four for SSE2 (every x86-64), eight for AVX2. Every
-// operation below is the lane-wise IEEE operation of the scalar code, with selects in place
-// of its branches.
-template <int W> struct Lanes {
-    typedef float VF __attribute__((vector_size(4 * W)));
-    typedef std::int32_t VI __attribute__((vector_size(4 * W)));
-    typedef double VD __attribute__((vector_size(8 * W)));
-};
-
-#define DSP_LANE_INLINE static inline __attribute__((always_inline))
-
-template <int W> struct Block : Lanes<W> {
-    using VF = typename Lanes<W>::VF;
-    using VI = typename Lanes<W>::VI;
-    using VD = typename Lanes<W>::VD;
+template <int W> struct Block : VectorLanes<W> {
+    using L = VectorLanes<W>;
+    using VF = typename L::VF;
+    using VI = typename L::VI;
+    using VD = typename L::VD;
+    using L::Abs;
+    using L::AllSet;
+    using L::Bits;
+    using L::Deinterleave;
+    using L::FromBits;
+    using L::Interleave;
+    using L::Load;
+    using L::Select;
+    using L::Splat;
+    using L::Store;
     static constexpr float kPi = FastMathDetail::kPi;
     static constexpr float kHalfPi = FastMathDetail::kHalfPi;
-
-    DSP_LANE_INLINE VF Load(const float* p) {
-        VF v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-    DSP_LANE_INLINE void Store(float* p, VF v) { std::memcpy(p, &v, sizeof v); }
-    DSP_LANE_INLINE VF Splat(float x) { return VF{} + x; }
-    DSP_LANE_INLINE VI Bits(VF x) { return (VI)x; } // the same bits, seen as integers
-    DSP_LANE_INLINE VF FromBits(VI u) { return (VF)u; }
-    DSP_LANE_INLINE VF Select(VI mask, VF yes, VF no) {
-        return FromBits((Bits(yes) & mask) | (Bits(no) & ~mask));
-    }
-    DSP_LANE_INLINE bool AllSet(VI mask) {
-        for (int i = 0; i < W; ++i)
-            if (mask[i] == 0)
-                return false;
-        return true;
-    }
-    DSP_LANE_INLINE VF Abs(VF x) { return FromBits(Bits(x) & 0x7fffffff); }
 
     // DSP_sqrt.
     DSP_LANE_INLINE VF Sqrt(VF s) {
@@ -119,27 +97,6 @@ template <int W> struct Block : Lanes<W> {
         const VF imagPhase = Select(im < 0.0f, Splat(-kHalfPi), Splat(kHalfPi));
         Store(mag, Select(onReal, absRe, Select(onImag, absIm, Sqrt(re * re + im * im))));
         Store(phase, Select(onReal, realPhase, Select(onImag, imagPhase, Atan2(im, re))));
-    }
-
-    // Splits 2W interleaved values into their even and odd lanes, and back.
-    DSP_LANE_INLINE void Deinterleave(const float* p, VF& even, VF& odd) {
-        const VF low = Load(p), high = Load(p + W);
-        if constexpr (W == 4) {
-            even = __builtin_shufflevector(low, high, 0, 2, 4, 6);
-            odd = __builtin_shufflevector(low, high, 1, 3, 5, 7);
-        } else {
-            even = __builtin_shufflevector(low, high, 0, 2, 4, 6, 8, 10, 12, 14);
-            odd = __builtin_shufflevector(low, high, 1, 3, 5, 7, 9, 11, 13, 15);
-        }
-    }
-    DSP_LANE_INLINE void Interleave(VF even, VF odd, float* p) {
-        if constexpr (W == 4) {
-            Store(p, __builtin_shufflevector(even, odd, 0, 4, 1, 5));
-            Store(p + W, __builtin_shufflevector(even, odd, 2, 6, 3, 7));
-        } else {
-            Store(p, __builtin_shufflevector(even, odd, 0, 8, 1, 9, 2, 10, 3, 11));
-            Store(p + W, __builtin_shufflevector(even, odd, 4, 12, 5, 13, 6, 14, 7, 15));
-        }
     }
 
     DSP_LANE_INLINE void PolarFromInterleaved(const float* bins, bool negateImag, int n, float* mag,
@@ -221,17 +178,21 @@ template <int W> struct Block : Lanes<W> {
     }
 };
 
+bool HasAvx2() {
+    return CpuHasAvx2();
+}
+
+} // namespace
+
 // Asked once, at load time, so that the render thread never meets a guarded static.
-const bool kHasAvx2 = [] {
+static const bool kHasAvx2 = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;
 }();
 
-bool HasAvx2() {
+bool CpuHasAvx2() {
     return kHasAvx2;
 }
-
-} // namespace
 
 namespace FastMathBlockDetail {
 
