@@ -5,7 +5,9 @@
 // same FFT classes as the engine. BM_AnalysisHop and BM_SynthesisHop are the engine's two
 // composites; BM_EngineHop/<program> is one hop of 256 samples through the whole engine in
 // stereo (two channel-hops), so compare it with twice the reference. BM_StereoInstanceMemory
-// reports the heap an initialized stereo engine holds, in its "bytes" counter.
+// reports the heap an initialized stereo engine holds, in its "bytes" counter, and how much of
+// it is resident ("resident", the growth of the process's resident set); BM_EngineCreation
+// times constructing and initializing a stereo engine (not its destruction).
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Processing/Analysis/FFT_ooura.hpp"
@@ -19,8 +21,10 @@
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -159,16 +163,47 @@ void BM_EngineHop(benchmark::State& state) {
 }
 BENCHMARK(BM_EngineHop)->DenseRange(0, int(ProgramTable::kShortTimeProgramCount) - 1);
 
+// The heap in use, blocks served by mmap included.
+size_t heapBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// The process's resident set in bytes.
+double residentBytes() {
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE));
+}
+
 void BM_StereoInstanceMemory(benchmark::State& state) {
-    double bytes = 0.0;
+    double bytes = 0.0, resident = 0.0;
     for (auto _ : state) {
-        const size_t before = mallinfo2().uordblks;
+        const size_t before = heapBytes();
+        const double residentBefore = residentBytes();
         auto engine = std::make_unique<Engine>();
-        bytes = double(mallinfo2().uordblks - before);
+        bytes = double(heapBytes() - before);
+        resident = residentBytes() - residentBefore;
         benchmark::DoNotOptimize(engine.get());
     }
     state.counters["bytes"] = bytes;
+    state.counters["resident"] = resident;
 }
 BENCHMARK(BM_StereoInstanceMemory)->Iterations(1);
+
+void BM_EngineCreation(benchmark::State& state) {
+    for (auto _ : state) {
+        auto engine = std::make_unique<Engine>();
+        benchmark::DoNotOptimize(engine.get());
+        state.PauseTiming();
+        engine.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EngineCreation)->Unit(benchmark::kMillisecond);
 
 } // namespace

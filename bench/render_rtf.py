@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Real-time factor of `quorvel render` per program on a 60 s stereo 44.1 kHz file.
 
-usage: bench/render_rtf.py [path/to/quorvel] [seconds] [--harmonic] [--repeat N]
+usage: bench/render_rtf.py [path/to/quorvel] [seconds] [--harmonic] [--repeat N] [--baseline Q]
 
 Writes a test file (a harmonic tone plus noise, 16-bit WAV) to a temporary folder, renders it
 through every available program and prints seconds of audio rendered per second of wall time.
@@ -10,7 +10,8 @@ through every available program and prints seconds of audio rendered per second 
 harmonic tone: a fundamental falling from 300 to 150 Hz with a 5.5 Hz vibrato of +-40 cents),
 and, in the same run, `rubberband -F -p 3` (its default engine) on the same file; prints each
 program's time over Rubber Band's. Needs numpy (run with /usr/bin/python3). --repeat N takes
-the fastest of N runs of each command (default 1).
+the fastest of N runs of each command (default 1). --baseline Q also times another quorvel
+binary (an earlier build) on the same file in the same run and prints its time over ours.
 
 A benchmark, not a test: the figures depend on the machine and what else it is doing.
 """
@@ -71,7 +72,7 @@ def timed(args, repeat):
     return best
 
 
-def harmonic(quorvel, programs, seconds, repeat):
+def harmonic(quorvel, programs, seconds, repeat, baseline):
     with tempfile.TemporaryDirectory() as folder:
         source = os.path.join(folder, "voice.wav")
         write_voice_file(source, seconds)
@@ -79,15 +80,21 @@ def harmonic(quorvel, programs, seconds, repeat):
                        repeat)
         print(f"{seconds:g} s mono 44.1 kHz voice. On a shared machine wall time counts other jobs "
               f"too: the x real time and ratio columns use CPU time (user + system).")
-        print(f"{'command':<26} {'wall s':>8} {'CPU s':>8} {'x real time':>12} {'ours/theirs':>12}")
+        print(f"{'command':<26} {'wall s':>8} {'CPU s':>8} {'x real time':>12} {'ours/theirs':>12}"
+              + (f" {'baseline CPU s':>15} {'speed-up':>9}" if baseline else ""))
         print(f"{'rubberband -F -p 3':<26} {theirs[0]:8.3f} {theirs[1]:8.3f} {seconds / theirs[1]:12.1f}")
         for program in programs:
             if not program["available"] or program["family"] != "harmonic":
                 continue
-            wall = timed([quorvel, "render", source, os.path.join(folder, "out.wav"),
-                          "--program", str(program["number"]), "--quiet"], repeat)
-            print(f"{program['name']:<26} {wall[0]:8.3f} {wall[1]:8.3f} {seconds / wall[1]:12.1f} "
-                  f"{wall[1] / theirs[1]:12.2f}")
+            args = ["render", source, os.path.join(folder, "out.wav"),
+                    "--program", str(program["number"]), "--quiet"]
+            wall = timed([quorvel] + args, repeat)
+            line = (f"{program['name']:<26} {wall[0]:8.3f} {wall[1]:8.3f} {seconds / wall[1]:12.1f} "
+                    f"{wall[1] / theirs[1]:12.2f}")
+            if baseline:
+                before = timed([baseline] + args, repeat)
+                line += f" {before[1]:15.3f} {before[1] / wall[1]:9.2f}"
+            print(line)
 
 
 def main():
@@ -97,26 +104,32 @@ def main():
     parser.add_argument("seconds", nargs="?", type=float, default=60.0)
     parser.add_argument("--harmonic", action="store_true")
     parser.add_argument("--repeat", type=int, default=1)
+    parser.add_argument("--baseline")
     options = parser.parse_args()
     quorvel, seconds, repeat = options.quorvel, options.seconds, options.repeat
     programs = json.loads(subprocess.run([quorvel, "programs", "--json"], check=True,
                                          capture_output=True, text=True).stdout)["programs"]
     if options.harmonic:
-        harmonic(quorvel, programs, seconds, repeat)
+        harmonic(quorvel, programs, seconds, repeat, options.baseline)
         return
     with tempfile.TemporaryDirectory() as folder:
         source = os.path.join(folder, "in.wav")
         write_test_file(source, seconds)
-        print(f"{'program':<26} {'wall s':>8} {'x real time':>12}")
+        print(f"{seconds:g} s stereo 44.1 kHz. The x real time and ratio columns use CPU time "
+              f"(user + system), which other jobs on a shared machine do not inflate.")
+        print(f"{'program':<26} {'wall s':>8} {'CPU s':>8} {'x real time':>12}"
+              + (f" {'baseline CPU s':>15} {'speed-up':>9}" if options.baseline else ""))
         for program in programs:
             if not program["available"]:
                 continue
-            out = os.path.join(folder, "out.wav")
-            start = time.perf_counter()
-            subprocess.run([quorvel, "render", source, out, "--program", str(program["number"]),
-                            "--quiet"], check=True)
-            wall = time.perf_counter() - start
-            print(f"{program['name']:<26} {wall:8.3f} {seconds / wall:12.1f}")
+            args = ["render", source, os.path.join(folder, "out.wav"),
+                    "--program", str(program["number"]), "--quiet"]
+            ours = timed([quorvel] + args, repeat)
+            line = f"{program['name']:<26} {ours[0]:8.3f} {ours[1]:8.3f} {seconds / ours[1]:12.1f}"
+            if options.baseline:
+                theirs = timed([options.baseline] + args, repeat)
+                line += f" {theirs[1]:15.3f} {theirs[1] / ours[1]:9.2f}"
+            print(line)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,10 @@
 #include "DSP/Data/SpectrumConversions.hpp"
 
 #include "DSP/Misc/Err.hpp"
+#include "DSP/Misc/FastMathBlock.hpp"
 
 #include <cmath>
+#include <type_traits>
 
 namespace DSP {
 
@@ -18,16 +20,18 @@ template <typename T> void AssertProperSize(Array<T>& array, int size) {
 }
 } // namespace
 
+// The block conversions see complex bins as interleaved real and imaginary parts; each gives
+// bit for bit what Mag(), Ang() and ToPolar() give.
+static_assert(sizeof(ComplexTmpl<float>) == 2 * sizeof(float) &&
+                  std::is_standard_layout_v<ComplexTmpl<float>>,
+              "complex bins are two floats, real part first");
+
 void ComplexBinsToMagPhase(const ComplexTmpl<float>* bins, float* mag, float* phase, int n) {
-    for (int i = 0; i < n; ++i) {
-        mag[i] = bins[i].Mag();
-        phase[i] = bins[i].Ang();
-    }
+    MagAngleFromInterleaved(reinterpret_cast<const float*>(bins), n, mag, phase);
 }
 
 void MagPhaseBinsToComplex(const float* mag, const float* phase, ComplexTmpl<float>* bins, int n) {
-    for (int i = 0; i < n; ++i)
-        bins[i].ToPolar(mag[i], phase[i]);
+    InterleavedFromPolar(mag, phase, false, n, reinterpret_cast<float*>(bins));
 }
 
 void PolarBinsToMagPhase(const PolarTmpl<float>* bins, float* mag, float* phase, int n) {

@@ -1,6 +1,7 @@
 #include "Quorvel/Transformations/SpectralDelay.hpp"
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
+#include "DSP/Data/SpectrumConversions.hpp"
 #include "DSP/Processing/Transformations/SpectralBands.hpp"
 #include "Quorvel/Transformations/BinArrays.hpp"
 
@@ -30,28 +31,31 @@ SpectralDelay::SpectralDelay() {
 bool SpectralDelay::ConcreteConfigure(const ProcessingConfig& config) {
     if (!FrameTransformationTmpl<Spectrum>::ConcreteConfigure(config))
         return false;
-    TokenDelayConfig lineConfig;
-    lineConfig.SetInitialDelay(0);
-    lineConfig.SetMaxDelay(kMaxDelayFrames);
-    for (Band& band : mBands)
-        if (!band.line.Configure(lineConfig))
-            return false;
     mPreparedBins = -1;
-    PrepareForBins(kPreparedBins);
+    PrepareFor(kPreparedBins);
     return true;
 }
 
-void SpectralDelay::PrepareForBins(int nBins) {
-    if (nBins == mPreparedBins)
+void SpectralDelay::PrepareFor(int nBins) {
+    const float rangeHz = GlobalProcessInfo::GetSpectralRange();
+    const float longest = DelayFrames(kLongestDelayMs, rangeHz, GlobalProcessInfo::GetFrameSize());
+    // One slot more than the longest delay, since a delay of the capacity would be none.
+    const std::uint32_t frames = longest > 0.f && longest < static_cast<float>(kMaxDelayFrames)
+                                     ? static_cast<std::uint32_t>(longest) + 1
+                                     : (longest > 0.f ? kMaxDelayFrames : 1);
+    const int reach = ComputeThreeBandLimits(nBins, rangeHz, kHighestCutoffHz, 0.f).low;
+    if (nBins == mPreparedBins && frames == mPreparedFrames && reach == mBands[0].line.Width())
         return;
     const SpecTypeFlags complexOnly({SpecTypeFlags::eComplex});
     mWork.SetType(complexOnly);
     mWork.SetSize(nBins);
     mFeed.SetType(complexOnly);
     mFeed.SetSize(nBins);
-    for (Band& band : mBands)
-        band.line.PrepareTokens(mFeed);
+    mBands[0].line.Prepare(frames, reach);
+    mBands[1].line.Prepare(frames, reach);
+    mBands[2].line.Prepare(frames, nBins);
     mPreparedBins = nBins;
+    mPreparedFrames = frames;
 }
 
 bool SpectralDelay::InitControls() {
@@ -70,30 +74,35 @@ bool SpectralDelay::Do(const Spectrum& in, Spectrum& out) {
     const int n = in.GetSize();
     const float rangeHz = GlobalProcessInfo::GetSpectralRange();
     const float hop = GlobalProcessInfo::GetFrameSize();
+    PrepareFor(n);
 
     // Each control is read once per frame, so a value written meanwhile from another thread
     // cannot change between two uses.
     std::array<float, 3> delayFrames{};
     std::array<float, 3> feedback{};
     // The line would take a delay at or beyond its capacity as no delay at all; it is held at
-    // the longest delay the line can give instead (only reachable above 48 kHz).
-    const auto longest = static_cast<float>(kMaxDelayFrames - 1);
+    // the longest delay the line can give instead (only reachable beyond the parameter's range
+    // or above 48 kHz).
+    const auto longest = static_cast<float>(mPreparedFrames - 1);
     for (int b = 0; b < 3; ++b) {
-        delayFrames[b] = DelayFrames(mBands[b].delayMs->GetLastValue(), rangeHz, hop);
+        const float frames = DelayFrames(mBands[b].delayMs->GetLastValue(), rangeHz, hop);
+        delayFrames[b] = frames < longest ? frames : longest;
         feedback[b] = static_cast<float>(mBands[b].feedbackPercent->GetLastValue() * 0.01);
-        mBands[b].line.GetDelayControl().DoControl(delayFrames[b] < longest ? delayFrames[b]
-                                                                            : longest);
     }
 
-    PrepareForBins(n);
     if (&in != &out && out.GetSize() != n)
         out = in; // out must hold n bins before single bins are written into it
 
     mWork.MagPhase2Complex(in);
 
+    // The low and middle lines hold the bins below the highest cutoff: cutoffs above it (only
+    // reachable by setting the control directly) act as that cutoff.
     const ThreeBandLimits limits =
         ComputeThreeBandLimits(n, rangeHz, mLowCutoff.GetLastValue(), mHighCutoff.GetLastValue());
-    const std::array<int, 4> edges{0, limits.low, limits.high, n};
+    const int reach = mBands[0].line.Width();
+    const int low = limits.low < reach ? limits.low : reach;
+    const int high = limits.high < reach ? limits.high : reach;
+    const std::array<int, 4> edges{0, low, high, n};
 
     const Array<float>& inMag = in.GetMagBuffer();
     const Array<float>& inPhase = in.GetPhaseBuffer();
@@ -105,7 +114,7 @@ bool SpectralDelay::Do(const Spectrum& in, Spectrum& out) {
         const int begin = edges[b];
         const int end = edges[b + 1] > begin ? edges[b + 1] : begin;
         if (delayFrames[b] > 0.f) {
-            DelayBand(mBands[b], feedback[b], begin, end, out);
+            DelayBand(mBands[b], delayFrames[b], feedback[b], begin, end, out);
         } else {
             for (int k = begin; k < end; ++k) {
                 outMag[k] = inMag[k];
@@ -116,29 +125,27 @@ bool SpectralDelay::Do(const Spectrum& in, Spectrum& out) {
     return true;
 }
 
-void SpectralDelay::DelayBand(Band& band, float feedback, int begin, int end, Spectrum& out) {
-    const int n = mWork.GetSize();
+void SpectralDelay::DelayBand(Band& band, float delayFrames, float feedback, int begin, int end,
+                              Spectrum& out) {
+    const int width = band.line.Width();
     const ComplexTmpl<float>* current = mWork.GetComplexArray().GetPtr();
 
     // What the line returns next; while its slot is still empty, the current input stands in.
-    const Spectrum* stored = band.line.Peek();
-    const ComplexTmpl<float>* echo = stored ? stored->GetComplexArray().GetPtr() : current;
+    band.line.SetDelay(delayFrames);
+    const ComplexTmpl<float>* stored = band.line.Peek();
+    const ComplexTmpl<float>* echo = stored ? stored : current;
 
     ComplexTmpl<float>* feed = mFeed.GetComplexArray().GetPtr();
     const float dry = 1.f - feedback;
-    for (int k = 0; k < n; ++k) {
+    for (int k = 0; k < width; ++k) {
         const ComplexTmpl<float> mixed = echo[k] * feedback + current[k] * dry;
         feed[k] = ComplexTmpl<float>(FiniteOrZero(mixed.Real()), FiniteOrZero(mixed.Imag()));
     }
 
-    const Spectrum* delayed = band.line.Push(mFeed);
-    const ComplexTmpl<float>* bins = delayed ? delayed->GetComplexArray().GetPtr() : current;
-    Array<float>& outMag = out.GetMagBuffer();
-    Array<float>& outPhase = out.GetPhaseBuffer();
-    for (int k = begin; k < end; ++k) {
-        outMag[k] = bins[k].Mag();
-        outPhase[k] = bins[k].Ang();
-    }
+    const ComplexTmpl<float>* delayed = band.line.Push(feed);
+    const ComplexTmpl<float>* bins = delayed ? delayed : current;
+    ComplexBinsToMagPhase(bins + begin, out.GetMagBuffer().GetPtr() + begin,
+                          out.GetPhaseBuffer().GetPtr() + begin, end - begin);
 }
 
 } // namespace DSP

@@ -12,6 +12,7 @@ namespace quorvel::cli {
 namespace {
 
 constexpr int kMaxBlockFrames = 1 << 20;
+constexpr int kMaxJobs = 1024;
 
 double parseNumber(const std::string& text, const std::string& what) {
     const std::optional<double> value = numberFrom(text);
@@ -111,6 +112,17 @@ void parseRender(Cursor& cursor, ParsedArgs& parsed) {
                 throw usageError("--block must be a whole number from 1 to " +
                                  std::to_string(kMaxBlockFrames) + ", not '" + text + "'");
             r.blockFrames = int(n);
+        } else if (arg == "--out-dir") {
+            r.outDir = cursor.valueOf(arg);
+            if (r.outDir.empty())
+                throw usageError("--out-dir needs a folder");
+        } else if (arg == "--jobs") {
+            const std::string& text = cursor.valueOf(arg);
+            const double n = parseNumber(text, arg);
+            if (n != std::floor(n) || n < 1 || n > kMaxJobs)
+                throw usageError("--jobs must be a whole number from 1 to " +
+                                 std::to_string(kMaxJobs) + ", not '" + text + "'");
+            r.jobs = int(n);
         } else if (arg == "--no-latency-compensation") {
             r.compensateLatency = false;
         } else if (arg == "--quiet" || arg == "-q") {
@@ -125,6 +137,16 @@ void parseRender(Cursor& cursor, ParsedArgs& parsed) {
             positional.push_back(arg);
         }
     }
+    if (!r.outDir.empty()) {
+        if (positional.empty())
+            throw usageError("render --out-dir takes one or more input files");
+        if (r.spectrogram || r.compare)
+            throw usageError("--spectrogram draws a single render's output, not a batch's");
+        r.inputs = positional;
+        return;
+    }
+    if (r.jobs > 0)
+        throw usageError("--jobs applies only to render --out-dir");
     if (positional.size() != 2)
         throw usageError("render takes an input and an output file (see 'quorvel render --help')");
     r.input = positional[0];
@@ -337,6 +359,7 @@ Examples:
 )";
     if (topic == "render")
         return R"(usage: quorvel render IN OUT [options]
+       quorvel render IN... --out-dir DIR [--jobs N] [options]
 
 Renders IN through a program into OUT. IN may be any file libsndfile reads, mono or stereo, at
 22050, 44100, 48000 or 96000 Hz. OUT's extension picks the container (.wav .aiff .flac .ogg
@@ -344,6 +367,11 @@ Renders IN through a program into OUT. IN may be any file libsndfile reads, mono
 OUT is written to a temporary file and renamed into place, and never replaces IN. The
 harmonic programs (pitch shift, harmonizer and the others of that family) model one voice:
 they read IN's first channel and write their result to every channel of OUT.
+
+With --out-dir, every IN is rendered into DIR under its own file name, N files at a time
+(default: one per core), each by its own engine, with the same program and settings, under
+one progress bar; a summary follows. A file that fails is reported and the others still
+render; the exit status is then 1.
 
 options:
   --program NAME|NUMBER    the program, by name or number (see 'quorvel programs');
@@ -359,6 +387,8 @@ options:
   --block N                host block length in samples (default 512)
   --no-latency-compensation  keep the processing delay; by default the output is aligned
                            with the input and has the same length
+  --out-dir DIR            render every IN into DIR (created when missing)
+  --jobs N                 with --out-dir: files rendered at a time (default: cores)
   --quiet                  no progress bar
   --spectrogram FILE.png   also draw the output's spectrogram (see 'quorvel spectrogram')
   --compare                with --spectrogram: the input's above the output's, same scale
@@ -368,6 +398,7 @@ Examples:
   quorvel render in.wav out.flac --program 1 --set "Fire=on@2.5" --set "Reset=on@6"
   quorvel render in.wav out.wav --state my-delay.xml --dry-wet 0.5
   quorvel render in.wav out.wav --program 8 --spectrogram chord.png --compare
+  quorvel render takes/*.wav --out-dir processed --program "Pitch Shift" --jobs 2
 )";
     if (topic == "state")
         return R"(usage: quorvel state [options] [-o FILE]

@@ -45,6 +45,10 @@ struct RenderOptions {
     std::string output;
     std::optional<std::string> spectrogram; // a picture of the output (with the input: compare)
     bool compare = false;
+    // A batch (--out-dir): every input rendered into outDir, `jobs` at a time (0: one per core).
+    std::vector<std::string> inputs;
+    std::string outDir;
+    int jobs = 0;
     int blockFrames = 512;
     bool compensateLatency = true;
     bool quiet = false;

@@ -5,6 +5,7 @@
 #include "Quorvel/QuorvelDocument.hpp"
 #include "hosts/cli/Analyze.hpp"
 #include "hosts/cli/AudioFile.hpp"
+#include "hosts/cli/Batch.hpp"
 #include "hosts/cli/CliError.hpp"
 #include "hosts/cli/DemoPage.hpp"
 #include "hosts/cli/DemoPrograms.hpp"
@@ -183,8 +184,15 @@ std::vector<ResolvedSetting> applySettings(Session& session, const SessionOption
     return timed;
 }
 
+// Where a render reports its progress: a file of `total` frames.
+struct ProgressTarget {
+    const RenderProgress& report;
+    int64_t total;
+};
+
 void progressCallback(void* context, int64_t done) {
-    static_cast<Progress*>(context)->update(done);
+    const auto* target = static_cast<const ProgressTarget*>(context);
+    target->report(done, target->total);
 }
 
 struct Level {
@@ -234,7 +242,7 @@ void listPrograms(bool json, std::FILE* out) {
         listProgramsText(available, out);
 }
 
-void renderFile(const RenderOptions& options) {
+void renderFile(const RenderOptions& options, const RenderProgress& progressTo) {
     if (options.input == options.output || sameFile(options.input, options.output))
         throw usageError("refusing to write the output over the input '" + options.input + "'");
     const AudioData input = readAudioFile(options.input);
@@ -253,8 +261,10 @@ void renderFile(const RenderOptions& options) {
     Progress progress("rendering", input.frameCount(),
                       !options.quiet && seconds > kProgressMinSeconds &&
                           Progress::stderrIsTerminal());
+    const RenderProgress bar = [&](int64_t done, int64_t) { progress.update(done); };
+    ProgressTarget target{progressTo ? progressTo : bar, input.frameCount()};
     const AudioData output = session.render(input, std::move(timed), options.blockFrames,
-                                            options.compensateLatency, progressCallback, &progress);
+                                            options.compensateLatency, progressCallback, &target);
     progress.finish();
     if (options.spectrogram && sameFile(options.input, *options.spectrogram))
         throw usageError("refusing to write the picture over the input '" + options.input + "'");
@@ -339,7 +349,10 @@ int runCommandLine(const std::vector<std::string>& args) {
             listPrograms(parsed.json, stdout);
             break;
         case Command::Render:
-            renderFile(parsed.render);
+            if (parsed.render.outDir.empty())
+                renderFile(parsed.render);
+            else
+                renderBatch(parsed.render, stdout);
             break;
         case Command::State:
             writeState(parsed.render.session, parsed.stateOutput, stdout);

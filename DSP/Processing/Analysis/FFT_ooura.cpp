@@ -3,6 +3,7 @@
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/Err.hpp"
 #include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/FastMathBlock.hpp"
 
 #include <cmath>
 #include <string>
@@ -15,10 +16,7 @@ bool IsPowerOfTwo(int n) {
     return n > 0 && (n & (n - 1)) == 0;
 }
 
-// Parts within this distance of zero count as zero when a bin lies along an axis.
-constexpr float kAxisTolerance = 1e-6f;
 constexpr float kPi = 3.1415927f;
-constexpr float kHalfPi = 1.5707964f;
 
 } // namespace
 
@@ -109,20 +107,7 @@ void FFT_ooura::ToMagPhase(Spectrum& out) const {
     ph[0] = a[0] < 0.0f ? kPi : 0.0f;
     mag[half] = DSP_sqrt(a[1] * a[1]);
     ph[half] = a[1] < 0.0f ? kPi : 0.0f;
-    for (int k = 1; k < half; ++k) {
-        const float re = a[2 * k];
-        const float im = -a[2 * k + 1];
-        if (std::fabs(im) < kAxisTolerance && std::fabs(re) > kAxisTolerance) {
-            mag[k] = std::fabs(re);
-            ph[k] = re < 0.0f ? kPi : 0.0f;
-        } else if (std::fabs(re) < kAxisTolerance && std::fabs(im) > kAxisTolerance) {
-            mag[k] = std::fabs(im);
-            ph[k] = im < 0.0f ? -kHalfPi : kHalfPi;
-        } else {
-            mag[k] = DSP_sqrt(re * re + im * im);
-            ph[k] = DSP_atan2(im, re);
-        }
-    }
+    PolarFromInterleaved(a + 2, true, half - 1, mag + 1, ph + 1);
 }
 
 } // namespace DSP

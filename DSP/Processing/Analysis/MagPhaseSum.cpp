@@ -1,6 +1,7 @@
 #include "DSP/Processing/Analysis/MagPhaseSum.hpp"
 
 #include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/FastMathBlock.hpp"
 
 #include <cmath>
 
@@ -33,15 +34,11 @@ void MagPhaseSum(Spectrum& a, Spectrum& b, float sign, Spectrum& out) {
     const float* phaseB = b.GetPhaseBuffer().GetPtr();
     float* mag = out.GetMagBuffer().GetPtr();
     float* phase = out.GetPhaseBuffer().GetPtr();
-    for (int k = 0; k < n; ++k) {
+    SumOfPolar(magA, phaseA, magB, phaseB, sign, nB, mag, phase);
+    for (int k = nB; k < n; ++k) {
         const float mA = std::fabs(magA[k]);
-        float re = mA * DSP_cos(phaseA[k]);
-        float im = mA * DSP_sin(phaseA[k]);
-        if (k < nB) {
-            const float mB = sign * std::fabs(magB[k]);
-            re += mB * DSP_cos(phaseB[k]);
-            im += mB * DSP_sin(phaseB[k]);
-        }
+        const float re = mA * DSP_cos(phaseA[k]);
+        const float im = mA * DSP_sin(phaseA[k]);
         const float squares = re * re + im * im;
         mag[k] = squares > 0.f ? DSP_sqrt(squares) : 0.f;
         phase[k] = DSP_atan2(im, re);

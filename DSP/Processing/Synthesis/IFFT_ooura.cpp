@@ -3,6 +3,7 @@
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/Err.hpp"
 #include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/FastMathBlock.hpp"
 
 #include <string>
 
@@ -126,10 +127,7 @@ void IFFT_ooura::MagPhaseToIFFTOoura(const Spectrum& in, float* buffer) const {
     const int half = mSize / 2;
     buffer[0] = DSP_cos(phase[0]) * mag[0];
     buffer[1] = DSP_cos(phase[half]) * mag[half];
-    for (int k = 1; k < half; ++k) {
-        buffer[2 * k] = DSP_cos(phase[k]) * mag[k];
-        buffer[2 * k + 1] = -mag[k] * DSP_sin(phase[k]);
-    }
+    InterleavedFromPolar(mag + 1, phase + 1, true, half - 1, buffer + 2);
 }
 
 } // namespace DSP

@@ -73,7 +73,7 @@ bool HLNHarmonizer::ConfigureVoice(Voice& voice) {
         return false;
     TokenDelayConfig lineConfig;
     lineConfig.SetInitialDelay(0);
-    lineConfig.SetMaxDelay(kMaxDelayFrames);
+    lineConfig.SetMaxDelay(LineFrames());
     if (!voice.magDelay.Configure(lineConfig) || !voice.phaseDelay.Configure(lineConfig) ||
         !voice.sinDelay.Configure(lineConfig))
         return false;
@@ -193,15 +193,29 @@ void HLNHarmonizer::SynthesizeOutputPeaks(Frame& out) {
     mSynthSine.Do(peaks, out.GetSinusoidalSpec(), 1.0);
 }
 
-float HLNHarmonizer::DelayFrames(float delayMs) {
-    // ms · rate / 1000 / hop, written with the spectral range (half the rate) taken as a
-    // whole number of Hz, in double precision.
+namespace {
+// ms · rate / 1000 / hop, written with the spectral range (half the rate) taken as a whole
+// number of Hz, in double precision.
+double FramesOf(float delayMs) {
     const auto rangeHz = static_cast<int>(GlobalProcessInfo::GetSpectralRange());
-    const double frames =
-        0.002 * rangeHz * static_cast<double>(delayMs) / GlobalProcessInfo::GetFrameSize();
+    return 0.002 * rangeHz * static_cast<double>(delayMs) / GlobalProcessInfo::GetFrameSize();
+}
+} // namespace
+
+std::uint32_t HLNHarmonizer::LineFrames() {
+    // One frame more than the longest delay, since a line takes its capacity as no delay.
+    const double longest = FramesOf(kLongestDelayMs);
+    if (!(longest > 0.0))
+        return 1;
+    return longest < kMaxDelayFrames - 1 ? static_cast<std::uint32_t>(longest) + 1
+                                         : kMaxDelayFrames;
+}
+
+float HLNHarmonizer::DelayFrames(float delayMs) const {
+    const double frames = FramesOf(delayMs);
     // The lines would take their capacity as no delay at all; the longest delay they can
-    // give is one frame less (reached only above 500 ms at 96 kHz or with longer delays).
-    const auto longest = static_cast<double>(kMaxDelayFrames - 1);
+    // give is one frame less (reached only with delays beyond the parameter's range).
+    const auto longest = static_cast<double>(mVoices[0].magDelay.GetCapacity() - 1);
     return static_cast<float>(frames < longest ? frames : longest);
 }
 

@@ -30,17 +30,20 @@ namespace DSP {
 // (dB, -10), "Transposition2" (ratio, 2^(1/4)), "Gain2" (dB, -10), "Delay1" (ms, 3),
 // "Delay2" (ms, 6), "IgnoreResidual" (0; forwarded to both shifters). "Index", "UpdateBPF",
 // "Delay" and "Feedback" exist but change nothing. A delay becomes whole frames at the
-// current rate and hop (truncated), held at 499 frames, the longest the lines give; a gain at
-// or below -80 dB silences its voice. Controls may be written from another thread; each Do
+// current rate and hop (truncated), held at the longest the lines give; a gain at or below
+// -80 dB silences its voice. Controls may be written from another thread; each Do
 // reads them once.
 //
 // Real time: Configure sizes the shifters, the voice frames and every slot of the six delay
-// lines for 513-bin spectra, so Do never allocates for frames of those sizes. The port-driven
+// lines for 513-bin spectra, so Do never allocates for frames of those sizes. The lines hold
+// as many frames as the longest delay (500 ms) needs at the sample rate of the configuration
+// (87 at 44.1 kHz), at most 500; configure again after changing the rate. The port-driven
 // Do() always throws. Everything except the controls belongs to the render thread.
 class HLNHarmonizer : public HLNTransformation {
 public:
-    // The capacity of each delay line, in frames.
+    // The most frames a delay line holds, and the longest delay the parameters reach.
     static constexpr std::uint32_t kMaxDelayFrames = 500;
+    static constexpr float kLongestDelayMs = 500.f;
 
     HLNHarmonizer();
 
@@ -84,7 +87,9 @@ private:
     // spectrum, which gives that spectrum its complex form and size.
     void SynthesizeOutputPeaks(Frame& out);
     // Delay in ms to whole frames at the current rate and hop, held within the lines.
-    static float DelayFrames(float delayMs);
+    float DelayFrames(float delayMs) const;
+    // The line capacity the longest delay needs at the current rate.
+    static std::uint32_t LineFrames();
     // Transposes in into the voice's output and passes it through the voice's lines.
     void RunVoice(Voice& voice, const Frame& in, float ratio, float delayFrames);
     // Residual magnitudes and sinusoidal bins to 0; residual phases stay the input's.

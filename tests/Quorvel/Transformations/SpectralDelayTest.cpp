@@ -148,4 +148,30 @@ TEST_F(SpectralDelayTest, DelayBeyondTheLinesReachIsHeldAtTheLongestDelay) {
     EXPECT_NEAR(Step(Flat(), kLowBin), 1.f, kRoundTrip);
 }
 
+// The lines hold what the longest delay needs at the rate: 10 s at 44.1 kHz is 1722 frames,
+// in every bin for the high band.
+TEST_F(SpectralDelayTest, TheLongestDelayFitsTheLinesAtTheRate) {
+    Set("HighDelay", 10000.f);
+    Set("HighFeedback", 0.f);
+    Step(Flat(1.f));
+    Silence(1720);
+    EXPECT_EQ(Step(Flat(), 500), 0.f);
+    EXPECT_NEAR(Step(Flat(), 500), 1.f, kRoundTrip);
+}
+
+// Cutoffs beyond the parameters' 10 kHz (bin 232) act as 10 kHz: the high band starts there.
+TEST_F(SpectralDelayTest, CutoffsAboveTenKilohertzActAsTenKilohertz) {
+    Set("LowCutoff", 20000.f);
+    Set("HighCutoff", 15000.f);
+    Set("LowDelay", 0.f);
+    SetBand("High", 2, 0.f);
+    Silence(3);
+    const Spectrum first = Step(Flat(1.f));
+    EXPECT_EQ(first.GetMagBuffer()[231], 1.f);
+    Step(Flat());
+    const Spectrum echo = Step(Flat());
+    EXPECT_EQ(echo.GetMagBuffer()[231], 0.f);
+    EXPECT_NEAR(echo.GetMagBuffer()[232], 1.f, kRoundTrip);
+}
+
 } // namespace

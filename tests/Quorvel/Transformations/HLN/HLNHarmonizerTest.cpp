@@ -40,8 +40,8 @@ TEST_F(HLNHarmonizerTest, DelaysAreWholeFramesHeldWithinTheLines) {
     Set("Gain2", -100.f);
     EXPECT_TRUE(VoicesHeard(in));
     // 100 ms is 17.2 hops, truncated to 17: silent for 17 frames, heard on the 18th. 3000 ms
-    // is 516 hops, beyond the 500-frame lines (which would take 500 as no delay): voice 2 is
-    // held at 499 frames and stays silent.
+    // is 516 hops, beyond the lines (87 frames at 44.1 kHz, which they would take as no
+    // delay): voice 2 is held at 86 frames and stays silent.
     harmonizer.Configure(harmonizer.GetConfig());
     harmonizer.Start();
     Set("Delay1", 100.f);

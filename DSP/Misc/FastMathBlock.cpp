@@ -1,0 +1,274 @@
+#include "DSP/Misc/FastMathBlock.hpp"
+
+#include "DSP/Misc/VectorLanes.hpp"
+
+#include <cstdint>
+#include <cstring>
+
+namespace DSP {
+
+namespace {
+
+template <int W> struct Block : VectorLanes<W> {
+    using L = VectorLanes<W>;
+    using VF = typename L::VF;
+    using VI = typename L::VI;
+    using VD = typename L::VD;
+    using L::Abs;
+    using L::AllSet;
+    using L::Bits;
+    using L::Deinterleave;
+    using L::FromBits;
+    using L::Interleave;
+    using L::Load;
+    using L::Select;
+    using L::Splat;
+    using L::Store;
+    static constexpr float kPi = FastMathDetail::kPi;
+    static constexpr float kHalfPi = FastMathDetail::kHalfPi;
+
+    // DSP_sqrt.
+    DSP_LANE_INLINE VF Sqrt(VF s) {
+        const VI bits = Bits(s);
+        const VI e = ((bits >> 23) & 0xff) - 127;
+        const VF m = __builtin_convertvector(bits & 0x7fffff, VF) * 1.1920929e-7f;
+        VF p = 1.0f + m * (0.49959805607795715f +
+                           m * (-0.12047307938337326f +
+                                m * (0.04585425183176994f + m * -0.01076564658433199f)));
+        p = Select((e & 1) != 0, p * 1.4142135381698608f, p);
+        const VF power = FromBits(((e >> 1) + 127) << 23); // e >> 1 floors, as FloorHalf does
+        return Select(s > 0.0f, p * power, VF{});
+    }
+
+    // AtanUnit.
+    DSP_LANE_INLINE VF AtanUnit(VF t) {
+        const VF t2 = t * t;
+        return t / (1.0f + t2 * (0.3328895f +
+                                 t2 * (-0.08467923f + t2 * (0.032522328f + t2 * -0.0074930587f))));
+    }
+
+    // DSP_atan2: the branch each lane would take picks its offset and its ratio.
+    DSP_LANE_INLINE VF Atan2(VF y, VF x) {
+        const VF negX = -x;
+        const VI upper = y > 0.0f;
+        const VI a = negX >= y, b = y > x, c = y >= x, d = negX > y;
+        const VI second = (upper & ~a & b) | (~upper & ~c & d);
+        const VF upperOffset = Select(a, Splat(kPi), Select(b, Splat(kHalfPi), VF{}));
+        const VF lowerOffset = Select(c, Splat(-kPi), Select(d, Splat(-kHalfPi), VF{}));
+        const VF offset = Select(upper, upperOffset, lowerOffset);
+        const VF t = Select(second, negX / y, y / x);
+        const VF angle = offset + AtanUnit(t);
+        return Select((x == 0.0f) & (y == 0.0f), VF{}, angle);
+    }
+
+    // The fast reduction range of DSP_sin and DSP_cos for angle / pi.
+    DSP_LANE_INLINE VI FastRange(VF v) { return (v > -2048.0f) & (v < 2048.0f); }
+
+    // DSP_sin's polynomial on its reduced argument: the offset is added in double precision.
+    DSP_LANE_INLINE VF SinReduced(VF v) {
+        const VD offset = __builtin_convertvector(v * 0.5f, VD) + 1024.5;
+        const VI k = __builtin_convertvector(offset, VI);
+        const VF r = v - __builtin_convertvector(2 * (k - 1024), VF);
+        const VF r2 = r * r;
+        return r * (3.1415927410125732f +
+                    r2 * (-5.167319297790527f +
+                          r2 * (2.546205759048462f +
+                                r2 * (-0.5860270261764526f + r2 * 0.06554823368787766f))));
+    }
+
+    // DSP_cos through the half angle: the offset is added in single precision.
+    DSP_LANE_INLINE VF CosReduced(VF v) {
+        const VI k = __builtin_convertvector(v * 0.5f + 1024.5f, VI);
+        const VF r = v - __builtin_convertvector(2 * (k - 1024), VF);
+        const VF r2 = r * r;
+        const VF h = r * (1.5707963705062866f +
+                          r2 * (-0.6459640860557556f +
+                                r2 * (0.079691581428051f + r2 * (-0.004676879849284887f +
+                                                                 r2 * 0.00015303015243262053f))));
+        return 1.0f - 2.0f * (h * h);
+    }
+
+    DSP_LANE_INLINE void Polar(VF re, VF im, float* mag, float* phase) {
+        constexpr float kAxisTolerance = 1e-6f;
+        const VF absRe = Abs(re), absIm = Abs(im);
+        const VI onReal = (absIm < kAxisTolerance) & (absRe > kAxisTolerance);
+        const VI onImag = ~onReal & (absRe < kAxisTolerance) & (absIm > kAxisTolerance);
+        const VF realPhase = Select(re < 0.0f, Splat(kPi), VF{});
+        const VF imagPhase = Select(im < 0.0f, Splat(-kHalfPi), Splat(kHalfPi));
+        Store(mag, Select(onReal, absRe, Select(onImag, absIm, Sqrt(re * re + im * im))));
+        Store(phase, Select(onReal, realPhase, Select(onImag, imagPhase, Atan2(im, re))));
+    }
+
+    DSP_LANE_INLINE void PolarFromInterleaved(const float* bins, bool negateImag, int n, float* mag,
+                                              float* phase) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            VF re, im;
+            Deinterleave(bins + 2 * k, re, im);
+            Polar(re, negateImag ? -im : im, mag + k, phase + k);
+        }
+        for (; k < n; ++k) {
+            const float im = bins[2 * k + 1];
+            PolarOfBin(bins[2 * k], negateImag ? -im : im, mag[k], phase[k]);
+        }
+    }
+
+    DSP_LANE_INLINE void ScalarFromPolar(const float* mag, const float* phase, bool negateImag,
+                                         int begin, int end, float* bins) {
+        for (int k = begin; k < end; ++k) {
+            bins[2 * k] = DSP_cos(phase[k]) * mag[k];
+            bins[2 * k + 1] = (negateImag ? -mag[k] : mag[k]) * DSP_sin(phase[k]);
+        }
+    }
+
+    DSP_LANE_INLINE void InterleavedFromPolar(const float* mag, const float* phase, bool negateImag,
+                                              int n, float* bins) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            const VF m = Load(mag + k);
+            const VF v = Load(phase + k) * 0.31830987334251404f;
+            if (!AllSet(FastRange(v))) { // a wide angle or NaN: the scalar reference
+                ScalarFromPolar(mag, phase, negateImag, k, k + W, bins);
+                continue;
+            }
+            Interleave(CosReduced(v) * m, (negateImag ? -m : m) * SinReduced(v), bins + 2 * k);
+        }
+        ScalarFromPolar(mag, phase, negateImag, k, n, bins);
+    }
+
+    DSP_LANE_INLINE void MagAngleFromInterleaved(const float* bins, int n, float* mag,
+                                                 float* phase) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            VF re, im;
+            Deinterleave(bins + 2 * k, re, im);
+            Store(mag + k, Sqrt(re * re + im * im));
+            Store(phase + k, Atan2(im, re));
+        }
+        for (; k < n; ++k) {
+            const float re = bins[2 * k], im = bins[2 * k + 1];
+            mag[k] = DSP_sqrt(re * re + im * im);
+            phase[k] = DSP_atan2(im, re);
+        }
+    }
+
+    DSP_LANE_INLINE void SumOfPolar(const float* magA, const float* phaseA, const float* magB,
+                                    const float* phaseB, float sign, int n, float* mag,
+                                    float* phase) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            const VF vA = Load(phaseA + k) * 0.31830987334251404f;
+            const VF vB = Load(phaseB + k) * 0.31830987334251404f;
+            if (!AllSet(FastRange(vA) & FastRange(vB))) { // the scalar reference
+                for (int j = k; j < k + W; ++j)
+                    SumOfPolarBin(magA[j], phaseA[j], magB[j], phaseB[j], sign, mag[j], phase[j]);
+                continue;
+            }
+            const VF mA = Abs(Load(magA + k));
+            VF re = mA * CosReduced(vA);
+            VF im = mA * SinReduced(vA);
+            const VF mB = sign * Abs(Load(magB + k));
+            re += mB * CosReduced(vB);
+            im += mB * SinReduced(vB);
+            Store(mag + k, Sqrt(re * re + im * im)); // DSP_sqrt is 0 where squares <= 0
+            Store(phase + k, Atan2(im, re));
+        }
+        for (; k < n; ++k)
+            SumOfPolarBin(magA[k], phaseA[k], magB[k], phaseB[k], sign, mag[k], phase[k]);
+    }
+};
+
+bool HasAvx2() {
+    return CpuHasAvx2();
+}
+
+} // namespace
+
+// Asked once, at load time, so that the render thread never meets a guarded static.
+static const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+
+bool CpuHasAvx2() {
+    return kHasAvx2;
+}
+
+namespace FastMathBlockDetail {
+
+void PolarFromInterleavedSse2(const float* bins, bool negateImag, int n, float* mag, float* phase) {
+    Block<4>::PolarFromInterleaved(bins, negateImag, n, mag, phase);
+}
+
+__attribute__((target("avx2"))) void PolarFromInterleavedAvx2(const float* bins, bool negateImag,
+                                                              int n, float* mag, float* phase) {
+    Block<8>::PolarFromInterleaved(bins, negateImag, n, mag, phase);
+}
+
+void InterleavedFromPolarSse2(const float* mag, const float* phase, bool negateImag, int n,
+                              float* bins) {
+    Block<4>::InterleavedFromPolar(mag, phase, negateImag, n, bins);
+}
+
+void MagAngleFromInterleavedSse2(const float* bins, int n, float* mag, float* phase) {
+    Block<4>::MagAngleFromInterleaved(bins, n, mag, phase);
+}
+
+__attribute__((target("avx2"))) void MagAngleFromInterleavedAvx2(const float* bins, int n,
+                                                                 float* mag, float* phase) {
+    Block<8>::MagAngleFromInterleaved(bins, n, mag, phase);
+}
+
+__attribute__((target("avx2"))) void InterleavedFromPolarAvx2(const float* mag, const float* phase,
+                                                              bool negateImag, int n, float* bins) {
+    Block<8>::InterleavedFromPolar(mag, phase, negateImag, n, bins);
+}
+
+void SumOfPolarSse2(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
+                    float sign, int n, float* mag, float* phase) {
+    Block<4>::SumOfPolar(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+}
+
+__attribute__((target("avx2"))) void SumOfPolarAvx2(const float* magA, const float* phaseA,
+                                                    const float* magB, const float* phaseB,
+                                                    float sign, int n, float* mag, float* phase) {
+    Block<8>::SumOfPolar(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+}
+
+bool Avx2Available() {
+    return HasAvx2();
+}
+
+} // namespace FastMathBlockDetail
+
+void PolarFromInterleaved(const float* bins, bool negateImag, int n, float* mag, float* phase) {
+    if (HasAvx2())
+        FastMathBlockDetail::PolarFromInterleavedAvx2(bins, negateImag, n, mag, phase);
+    else
+        FastMathBlockDetail::PolarFromInterleavedSse2(bins, negateImag, n, mag, phase);
+}
+
+void InterleavedFromPolar(const float* mag, const float* phase, bool negateImag, int n,
+                          float* bins) {
+    if (HasAvx2())
+        FastMathBlockDetail::InterleavedFromPolarAvx2(mag, phase, negateImag, n, bins);
+    else
+        FastMathBlockDetail::InterleavedFromPolarSse2(mag, phase, negateImag, n, bins);
+}
+
+void MagAngleFromInterleaved(const float* bins, int n, float* mag, float* phase) {
+    if (HasAvx2())
+        FastMathBlockDetail::MagAngleFromInterleavedAvx2(bins, n, mag, phase);
+    else
+        FastMathBlockDetail::MagAngleFromInterleavedSse2(bins, n, mag, phase);
+}
+
+void SumOfPolar(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
+                float sign, int n, float* mag, float* phase) {
+    if (HasAvx2())
+        FastMathBlockDetail::SumOfPolarAvx2(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+    else
+        FastMathBlockDetail::SumOfPolarSse2(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+}
+
+} // namespace DSP

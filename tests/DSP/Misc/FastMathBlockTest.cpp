@@ -1,0 +1,146 @@
+#include "DSP/Misc/FastMathBlock.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::uint32_t BitsOf(float x) {
+    std::uint32_t u;
+    std::memcpy(&u, &x, sizeof u);
+    return u;
+}
+
+// Values of every kind a bin can hold: ordinary ones over many octaves, each sign of zero,
+// values at and around the axis tolerance, denormals, huge and non-finite ones. Runs of equal
+// kinds fill whole vector blocks as well as mixing within them.
+std::vector<float> Values(int count, unsigned seed) {
+    const float special[] = {0.f,
+                             -0.f,
+                             1e-6f,
+                             -1e-6f,
+                             9.9e-7f,
+                             1.1e-6f,
+                             1e-40f,
+                             -3e-42f,
+                             std::numeric_limits<float>::denorm_min(),
+                             3e38f,
+                             -3e38f,
+                             std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(),
+                             std::numeric_limits<float>::quiet_NaN(),
+                             1.f,
+                             -1.f};
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> unit(-1.f, 1.f);
+    std::uniform_int_distribution<int> octave(-30, 30), pick(0, std::size(special) - 1);
+    std::vector<float> values(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const bool plain = (i / 64) % 2 == 0 || rng() % 4 != 0;
+        values[size_t(i)] = plain ? std::ldexp(unit(rng), octave(rng)) : special[pick(rng)];
+    }
+    return values;
+}
+
+namespace Detail = DSP::FastMathBlockDetail;
+
+// The four-lane build, and the eight-lane one where the processor runs it.
+template <class F> std::vector<F> Builds(F sse2, F avx2) {
+    std::vector<F> builds{sse2};
+    if (Detail::Avx2Available())
+        builds.push_back(avx2);
+    return builds;
+}
+
+} // namespace
+
+TEST(FastMathBlock, PolarMatchesTheScalarBinForBinBitForBit) {
+    const int n = 4099; // blocks of eight and four, and a remainder
+    for (bool negate : {false, true}) {
+        std::vector<float> bins = Values(2 * n, negate ? 1 : 2);
+        for (int k = 0; k < n; k += 5) // on the diagonals, where the arc tangent changes octant
+            bins[size_t(2 * k + 1)] = k % 2 ? bins[size_t(2 * k)] : -bins[size_t(2 * k)];
+        std::vector<float> mag(static_cast<size_t>(n)), phase(static_cast<size_t>(n));
+        for (auto* polar :
+             Builds(&Detail::PolarFromInterleavedSse2, &Detail::PolarFromInterleavedAvx2)) {
+            polar(bins.data(), negate, n, mag.data(), phase.data());
+            for (int k = 0; k < n; ++k) {
+                const float im = bins[size_t(2 * k + 1)];
+                float m = 0.f, p = 0.f;
+                DSP::PolarOfBin(bins[size_t(2 * k)], negate ? -im : im, m, p);
+                ASSERT_EQ(BitsOf(mag[size_t(k)]), BitsOf(m)) << k;
+                ASSERT_EQ(BitsOf(phase[size_t(k)]), BitsOf(p)) << k;
+            }
+        }
+        // Without the axis cases: what a complex bin's Mag() and Ang() give.
+        for (auto* magAngle :
+             Builds(&Detail::MagAngleFromInterleavedSse2, &Detail::MagAngleFromInterleavedAvx2)) {
+            magAngle(bins.data(), n, mag.data(), phase.data());
+            for (int k = 0; k < n; ++k) {
+                const float re = bins[size_t(2 * k)], im = bins[size_t(2 * k + 1)];
+                ASSERT_EQ(BitsOf(mag[size_t(k)]), BitsOf(DSP_sqrt(re * re + im * im))) << k;
+                ASSERT_EQ(BitsOf(phase[size_t(k)]), BitsOf(DSP_atan2(im, re))) << k;
+            }
+        }
+    }
+}
+
+// Phases beyond the fast reduction range and NaN phases send their block to the scalar code.
+TEST(FastMathBlock, InterleavedMatchesTheScalarBinForBinBitForBit) {
+    const int n = 4099;
+    const std::vector<float> mag = Values(n, 3);
+    std::vector<float> phase(static_cast<size_t>(n));
+    std::mt19937 rng(4);
+    std::uniform_real_distribution<float> angle(-40.f, 40.f);
+    for (int k = 0; k < n; ++k)
+        phase[size_t(k)] = k % 97 == 0    ? (k % 2 ? 7000.f : -3e11f)
+                           : k % 101 == 0 ? NAN
+                                          : angle(rng);
+    std::vector<float> bins(static_cast<size_t>(2 * n));
+    for (auto* interleave :
+         Builds(&Detail::InterleavedFromPolarSse2, &Detail::InterleavedFromPolarAvx2)) {
+        for (bool negate : {false, true}) {
+            interleave(mag.data(), phase.data(), negate, n, bins.data());
+            for (int k = 0; k < n; ++k) {
+                const float m = mag[size_t(k)], a = phase[size_t(k)];
+                ASSERT_EQ(BitsOf(bins[size_t(2 * k)]), BitsOf(DSP_cos(a) * m)) << k;
+                ASSERT_EQ(BitsOf(bins[size_t(2 * k + 1)]), BitsOf((negate ? -m : m) * DSP_sin(a)))
+                    << k;
+            }
+        }
+    }
+}
+
+TEST(FastMathBlock, SumOfPolarMatchesTheScalarBinForBinBitForBit) {
+    const int n = 4099;
+    const std::vector<float> magA = Values(n, 5), magB = Values(n, 6);
+    std::vector<float> phaseA(static_cast<size_t>(n)), phaseB(static_cast<size_t>(n));
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> angle(-40.f, 40.f);
+    for (int k = 0; k < n; ++k) {
+        phaseA[size_t(k)] = k % 89 == 0 ? -9000.f * float(k) : angle(rng);
+        phaseB[size_t(k)] = k % 103 == 0  ? NAN
+                            : k % 97 == 0 ? 1e11f
+                            : k % 7 == 0  ? phaseA[size_t(k)]
+                                          : angle(rng);
+    }
+    std::vector<float> mag(static_cast<size_t>(n)), phase(static_cast<size_t>(n));
+    for (auto* sum : Builds(&Detail::SumOfPolarSse2, &Detail::SumOfPolarAvx2)) {
+        for (float sign : {1.f, -1.f}) {
+            sum(magA.data(), phaseA.data(), magB.data(), phaseB.data(), sign, n, mag.data(),
+                phase.data());
+            for (int k = 0; k < n; ++k) {
+                float m = 0.f, p = 0.f;
+                DSP::SumOfPolarBin(magA[size_t(k)], phaseA[size_t(k)], magB[size_t(k)],
+                                   phaseB[size_t(k)], sign, m, p);
+                ASSERT_EQ(BitsOf(mag[size_t(k)]), BitsOf(m)) << k;
+                ASSERT_EQ(BitsOf(phase[size_t(k)]), BitsOf(p)) << k;
+            }
+        }
+    }
+}
