@@ -7,12 +7,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <new>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quorvel::cli {
@@ -192,6 +195,41 @@ AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name
     return audio;
 }
 
+// Some damaged headers make libsndfile loop for ever while opening them (a 143-byte RF64 file
+// whose LIST chunk is mostly 0xff bytes is one), and a decoder that crashes on a header takes
+// the process with it. So a header is first opened in a child process, which must finish
+// within kHeaderMilliseconds; only then is it opened here. The child costs a fork, about a
+// millisecond.
+constexpr int kHeaderMilliseconds = 5000;
+
+void refuseHeaderUnlessItOpensInAChild(const std::function<void()>& open, const std::string& name) {
+    const pid_t child = fork();
+    if (child < 0)
+        throw processingError("cannot read '" + name + "': " + std::strerror(errno));
+    if (child == 0) {
+        open();
+        _exit(0);
+    }
+    int status = 0;
+    for (useconds_t pause = 100, waited = 0; waited < kHeaderMilliseconds * 1000u;
+         waited += pause, pause = std::min<useconds_t>(2 * pause, 20000)) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) {
+            if (WIFSIGNALED(status))
+                throw processingError("cannot read '" + name +
+                                      "': the decoder crashes on its header (the file is damaged)");
+            return;
+        }
+        if (done < 0 && errno != EINTR)
+            throw processingError("cannot read '" + name + "': " + std::strerror(errno));
+        usleep(pause);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    throw processingError("cannot read '" + name +
+                          "': the decoder does not get through its header (the file is damaged)");
+}
+
 // A read-only view of bytes in memory, as libsndfile's virtual I/O.
 struct MemoryFile {
     const unsigned char* data;
@@ -230,6 +268,7 @@ AudioData readAudioFile(const std::string& path) {
         throw processingError("cannot read '" + path + "': it is a directory");
 
     SF_INFO info{};
+    refuseHeaderUnlessItOpensInAChild([&] { sf_open(path.c_str(), SFM_READ, &info); }, path);
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file)
         throw processingError("cannot read '" + path + "': " + sf_strerror(nullptr));
@@ -241,6 +280,8 @@ AudioData readAudioMemory(const void* data, size_t size, const std::string& name
     SF_VIRTUAL_IO io{&MemoryFile::length, &MemoryFile::seek, &MemoryFile::read, &MemoryFile::write,
                      &MemoryFile::tell};
     SF_INFO info{};
+    refuseHeaderUnlessItOpensInAChild([&] { sf_open_virtual(&io, SFM_READ, &info, &memory); },
+                                      name);
     SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
     if (!file)
         throw processingError("cannot read '" + name + "': " + sf_strerror(nullptr));

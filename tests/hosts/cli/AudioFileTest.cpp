@@ -134,6 +134,26 @@ TEST_F(AudioFileTest, TextFileIsReplacedWhole) {
     EXPECT_EQ(filesInDir(), 1u);
 }
 
+TEST_F(AudioFileTest, AHeaderTheDecoderLoopsOnIsRefused) {
+    // 143 bytes that make libsndfile loop for ever while opening them: RF64 and RIFF sizes of
+    // 0xFFFFFFFF and a LIST chunk of 0xFF bytes.
+    std::string bytes = "RF64\xff\xff\xff\xffWAVELIST";
+    bytes += std::string("\x00\x05\xdc", 3) + std::string(101, '\xff') + "\xf8" +
+             std::string(11, '\xff') + std::string("\x00WAVE\x08\x00PEA ", 11);
+    ASSERT_EQ(bytes.size(), 143u);
+    std::ofstream(path("loop.rf64"), std::ios::binary) << bytes;
+    for (int fromMemory = 0; fromMemory < 2; ++fromMemory)
+        try {
+            fromMemory ? readAudioMemory(bytes.data(), bytes.size(), "loop.rf64")
+                       : readAudioFile(path("loop.rf64"));
+            ADD_FAILURE() << "read";
+        } catch (const CliError& e) {
+            EXPECT_NE(std::string(e.what()).find("the decoder does not get through its header"),
+                      std::string::npos)
+                << e.what();
+        }
+}
+
 TEST_F(AudioFileTest, ForgedFrameCountReservesOnlyWhatArrives) {
     writeAudioFile(path("f.flac"), ramp(2, 100, 44100), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
     // The 36-bit total-samples field of STREAMINFO (low nibble of byte 21, bytes 22 to 25)
