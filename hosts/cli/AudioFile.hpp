@@ -29,9 +29,14 @@ const std::vector<int>& supportedSampleRates();
 // undecodable or larger than the machine's memory, and (usage) when its rate or channel count is
 // not one the processor takes. Memory grows with the samples read, whatever the header claims.
 AudioData readAudioFile(const std::string& path);
+// Whether a header is first opened in a child process, which must get through it in time: some
+// damaged headers make the decoder loop for ever. Skipping it saves a fork, for callers that
+// bound the time themselves.
+enum class HeaderGuard { InChildProcess, None };
 // The same for the `size` bytes of a file held in memory at `data`; `name` is what errors call
 // it.
-AudioData readAudioMemory(const void* data, size_t size, const std::string& name);
+AudioData readAudioMemory(const void* data, size_t size, const std::string& name,
+                          HeaderGuard guard = HeaderGuard::InChildProcess);
 
 // The libsndfile format for `path`'s extension, keeping `sourceFormat`'s sample encoding where
 // the container allows it. Throws CliError (usage) for an extension no container matches.
