@@ -13,6 +13,7 @@
 // over from earlier inputs: a finding that does not reproduce alone is rerun after the inputs
 // that preceded it.
 
+#include "FuzzScript.hpp"
 #include "Quorvel/ProgramParameters/ProgramTable.hpp"
 #include "Quorvel/QuorvelAudio.hpp"
 #include "Quorvel/QuorvelDocument.hpp"
@@ -31,23 +32,7 @@ namespace {
 constexpr unsigned int kMaxBlock = 8192;
 constexpr size_t kMaxFramesPerInput = 1 << 15;
 
-struct Script {
-    const uint8_t* data;
-    size_t size;
-    size_t pos = 0;
-    bool more() const { return pos < size; }
-    uint8_t byte() { return pos < size ? data[pos++] : 0; }
-    uint32_t word() {
-        return uint32_t(byte()) | uint32_t(byte()) << 8 | uint32_t(byte()) << 16 |
-               uint32_t(byte()) << 24;
-    }
-    float anyFloat() {
-        const uint32_t bits = word();
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        return f;
-    }
-};
+using Script = FuzzScript;
 
 struct Rig {
     Rig(int channels, unsigned int rate) : engine(&document), channels(channels) {

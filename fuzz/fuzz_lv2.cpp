@@ -10,6 +10,7 @@
 // configurations used keep theirs; before each input its ports go back to their defaults and
 // the default program text is restored.
 
+#include "FuzzScript.hpp"
 #include "Quorvel/QuorvelAudio.hpp"
 #include "hosts/lv2/Lv2PortTable.hpp"
 
@@ -39,30 +40,7 @@ namespace {
 constexpr uint32_t kMaxBlock = 4096;
 constexpr size_t kMaxFramesPerInput = 1 << 15;
 
-struct Script {
-    const uint8_t* data;
-    size_t size;
-    size_t pos = 0;
-    bool more() const { return pos < size; }
-    uint8_t byte() { return pos < size ? data[pos++] : 0; }
-    uint32_t word() {
-        return uint32_t(byte()) | uint32_t(byte()) << 8 | uint32_t(byte()) << 16 |
-               uint32_t(byte()) << 24;
-    }
-    float anyFloat() {
-        const uint32_t bits = word();
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        return f;
-    }
-    // Up to 4 KB of raw bytes.
-    std::string text() {
-        const size_t n = std::min<size_t>(word() % 4096, size - pos);
-        std::string t(reinterpret_cast<const char*>(data + pos), n);
-        pos += n;
-        return t;
-    }
-};
+using Script = FuzzScript;
 
 void fail(const char* what, double value) {
     std::fprintf(stderr, "fuzz_lv2: %s (%g)\n", what, value);
