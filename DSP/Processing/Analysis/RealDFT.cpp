@@ -1,8 +1,10 @@
 #include "DSP/Processing/Analysis/RealDFT.hpp"
 
 #include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/VectorLanes.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace DSP {
@@ -130,8 +132,8 @@ template <int Sign> void ComplexCore(int n, float* a, const float* w) {
 // Y[k] = E + T and Y[n/2-k] = conj(E - T), with (cos, sin) of 2 pi k / n. Backward
 // (Sigma = -1) undoes it with T = (sin + i cos) D on the real spectrum. Bin n/4 is its own
 // partner and stays as it is in both directions.
-template <int Sigma> void SplitStep(int n, float* a, int nc, const float* c) {
-    for (int k = 1; k < nc; ++k) {
+template <int Sigma> void SplitStep(int n, float* a, int nc, const float* c, int first = 1) {
+    for (int k = first; k < nc; ++k) {
         const int j = 2 * k;
         const int jj = n - j;
         const float er = 0.5f * (a[j] + a[jj]);
@@ -162,6 +164,227 @@ void BuildTables(int n, int* ip, float* w) {
     ip[0] = n;
 }
 
+// The smallest transform the lane kernels take; below it every pass is too short for them.
+constexpr int kSmallestLaneSize = 64;
+
+// Block size of the first twiddled pass of the complex core of m points.
+int FirstMiddleBlock(int m) {
+    return (Log2(m) % 2 == 1) ? 8 : 16;
+}
+
+// Floats of one direction's pass twiddles for the complex core of m points.
+int PassTwiddleSize(int m) {
+    int size = 0;
+    for (int block = FirstMiddleBlock(m); block <= m; block *= 4)
+        size += 6 * (block / 4);
+    return size;
+}
+
+// The twiddles MiddlePass<Sign> reads, in the rows of each pass.
+template <int Sign> void BuildPassTwiddles(int m, const float* w, float* out) {
+    const int quarter = m / 4;
+    for (int block = FirstMiddleBlock(m); block <= m; block *= 4) {
+        const int q = block / 4;
+        const int stride = m / block;
+        for (int j = 0; j < q; ++j) {
+            const int t = j * stride;
+            Rotation<Sign>(w, quarter, t, out[j], out[q + j]);
+            Rotation<Sign>(w, quarter, 2 * t, out[2 * q + j], out[3 * q + j]);
+            Rotation<Sign>(w, quarter, 3 * t, out[4 * q + j], out[5 * q + j]);
+        }
+        out += 6 * q;
+    }
+}
+
+// The lane kernels: the scalar passes above over W butterflies or split-step pairs at once.
+template <int W> struct Lanes : VectorLanes<W> {
+    using typename VectorLanes<W>::VF;
+    using VectorLanes<W>::Load;
+    using VectorLanes<W>::Deinterleave;
+    using VectorLanes<W>::Interleave;
+
+    DSP_LANE_INLINE VF Reverse(VF v) {
+        if constexpr (W == 4)
+            return __builtin_shufflevector(v, v, 3, 2, 1, 0);
+        else
+            return __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0);
+    }
+
+    // Butterfly4 over lanes, its outputs written interleaved to the two halves of each of p0..p3
+    // (low W floats at pk, high W floats at pk + gap).
+    template <int Sign>
+    DSP_LANE_INLINE void Butterfly(float* p0, float* p1, float* p2, float* p3, int gap, VF ar,
+                                   VF ai, VF br, VF bi, VF cr, VF ci, VF dr, VF di) {
+        const VF s0r = ar + br, s0i = ai + bi;
+        const VF d0r = ar - br, d0i = ai - bi;
+        const VF s1r = cr + dr, s1i = ci + di;
+        const VF d1r = cr - dr, d1i = ci - di;
+        const VF jr = Sign > 0 ? -d1i : d1i;
+        const VF ji = Sign > 0 ? d1r : -d1r;
+        Store2(s0r + s1r, s0i + s1i, p0, gap);
+        Store2(s0r - s1r, s0i - s1i, p2, gap);
+        Store2(d0r + jr, d0i + ji, p1, gap);
+        Store2(d0r - jr, d0i - ji, p3, gap);
+    }
+
+    // W complex points whose first W/2 start at p and the other W/2 at p + gap.
+    DSP_LANE_INLINE void Load2(const float* p, int gap, VF& re, VF& im) {
+        const VF low = Load(p), high = Load(p + gap);
+        if constexpr (W == 4) {
+            re = __builtin_shufflevector(low, high, 0, 2, 4, 6);
+            im = __builtin_shufflevector(low, high, 1, 3, 5, 7);
+        } else {
+            re = __builtin_shufflevector(low, high, 0, 2, 4, 6, 8, 10, 12, 14);
+            im = __builtin_shufflevector(low, high, 1, 3, 5, 7, 9, 11, 13, 15);
+        }
+    }
+    DSP_LANE_INLINE void Store2(VF re, VF im, float* p, int gap) {
+        if constexpr (W == 4) {
+            VectorLanes<W>::Store(p, __builtin_shufflevector(re, im, 0, 4, 1, 5));
+            VectorLanes<W>::Store(p + gap, __builtin_shufflevector(re, im, 2, 6, 3, 7));
+        } else {
+            VectorLanes<W>::Store(p, __builtin_shufflevector(re, im, 0, 8, 1, 9, 2, 10, 3, 11));
+            VectorLanes<W>::Store(p + gap,
+                                  __builtin_shufflevector(re, im, 4, 12, 5, 13, 6, 14, 7, 15));
+        }
+    }
+
+    // One radix-4 pass (MiddlePass) with the twiddle rows t. With q >= W the lanes are W
+    // neighbouring columns of one block; with q = W / 2 they are the q columns of two
+    // neighbouring blocks (the rows read twice).
+    template <int Sign> DSP_LANE_INLINE void Pass(int n, int block, float* a, const float* t) {
+        const int q = block / 4;
+        if (q >= W) {
+            for (int j = 0; j < q; j += W) {
+                const VF w1r = Load(t + j), w1i = Load(t + q + j);
+                const VF w2r = Load(t + 2 * q + j), w2i = Load(t + 3 * q + j);
+                const VF w3r = Load(t + 4 * q + j), w3i = Load(t + 5 * q + j);
+                for (int start = j; start < n; start += block)
+                    Column<Sign>(a + 2 * start, 2 * q, W, w1r, w1i, w2r, w2i, w3r, w3i);
+            }
+            return;
+        }
+        VF w1r, w1i, w2r, w2i, w3r, w3i;
+        for (int l = 0; l < W; ++l) {
+            const int j = l % q;
+            w1r[l] = t[j];
+            w1i[l] = t[q + j];
+            w2r[l] = t[2 * q + j];
+            w2i[l] = t[3 * q + j];
+            w3r[l] = t[4 * q + j];
+            w3i[l] = t[5 * q + j];
+        }
+        for (int start = 0; start < n; start += 2 * block)
+            Column<Sign>(a + 2 * start, 2 * q, 2 * block, w1r, w1i, w2r, w2i, w3r, w3i);
+    }
+
+    // The butterflies of W columns: points x0 at p, x1 .. x3 at steps of `step` floats; the
+    // second half of the lanes `gap` floats after the first.
+    template <int Sign>
+    DSP_LANE_INLINE void Column(float* p, int step, int gap, VF w1r, VF w1i, VF w2r, VF w2i, VF w3r,
+                                VF w3i) {
+        float* x0 = p;
+        float* x1 = x0 + step;
+        float* x2 = x1 + step;
+        float* x3 = x2 + step;
+        VF ar, ai, xr, xi;
+        Load2(x0, gap, ar, ai);
+        Load2(x1, gap, xr, xi);
+        const VF br = w2r * xr - w2i * xi, bi = w2r * xi + w2i * xr;
+        Load2(x2, gap, xr, xi);
+        const VF cr = w1r * xr - w1i * xi, ci = w1r * xi + w1i * xr;
+        Load2(x3, gap, xr, xi);
+        const VF dr = w3r * xr - w3i * xi, di = w3r * xi + w3i * xr;
+        Butterfly<Sign>(x0, x1, x2, x3, gap, ar, ai, br, bi, cr, ci, dr, di);
+    }
+
+    template <int Sign> DSP_LANE_INLINE void Core(int n, float* a, const float* t) {
+        FirstPass<Sign>(n, a);
+        for (int block = FirstMiddleBlock(n); block <= n; block *= 4) {
+            const int q = block / 4;
+            // A pass of two-block lanes needs a second block: from 32 points up (a real
+            // transform of 64) every pass with q < W has at least four.
+            if (q >= W || 2 * q == W)
+                Pass<Sign>(n, block, a, t);
+            else // eight lanes and q = 2
+                Lanes<4>::template Pass<Sign>(n, block, a, t);
+            t += 6 * q;
+        }
+    }
+
+    // SplitStep over W pairs at once, bins k .. k + W - 1 against their partners; the rest
+    // (fewer than W pairs) by the scalar step.
+    template <int Sigma> DSP_LANE_INLINE void Split(int n, float* a, int nc, const float* c) {
+        int k = 1;
+        for (; k + W <= nc; k += W) {
+            float* low = a + 2 * k;
+            float* high = a + n - 2 * (k + W - 1); // partners, in falling k
+            VF xr, xi, yr, yi;
+            Deinterleave(low, xr, xi);
+            Deinterleave(high, yr, yi);
+            yr = Reverse(yr);
+            yi = Reverse(yi);
+            const VF er = 0.5f * (xr + yr);
+            const VF ei = 0.5f * (xi - yi);
+            const VF dr = 0.5f * (xr - yr);
+            const VF di = 0.5f * (xi + yi);
+            const VF cs = Load(c + k);
+            const VF sn = Reverse(Load(c + nc - k - W + 1));
+            const VF tr = Sigma > 0 ? sn * dr + cs * di : sn * dr - cs * di;
+            const VF ti = Sigma > 0 ? sn * di - cs * dr : sn * di + cs * dr;
+            Interleave(er + tr, ei + ti, low);
+            Interleave(Reverse(er - tr), Reverse(ti - ei), high);
+        }
+        SplitStep<Sigma>(n, a, nc, c, k);
+    }
+
+    DSP_LANE_INLINE void Run(int n, int isgn, float* a, const float* w,
+                             const std::vector<std::uint32_t>& swaps, const float* passTwiddles) {
+        const int m = n / 2;
+        const int nc = n / 4;
+        const float* c = w + 2 * (m / 4);
+        if (isgn >= 0) {
+            Permute(swaps, a);
+            Core<1>(m, a, passTwiddles);
+            Split<1>(n, a, nc, c);
+            const float evens = a[0], odds = a[1];
+            a[0] = evens + odds;
+            a[1] = evens - odds;
+        } else {
+            const float dc = a[0], nyquist = a[1];
+            a[0] = 0.5f * (dc + nyquist);
+            a[1] = 0.5f * (dc - nyquist);
+            Split<-1>(n, a, nc, c);
+            Permute(swaps, a);
+            Core<-1>(m, a, passTwiddles + PassTwiddleSize(m));
+        }
+    }
+
+    // The bit reversal as its list of swaps, each complex point moved as one 64-bit value.
+    DSP_LANE_INLINE void Permute(const std::vector<std::uint32_t>& swaps, float* a) {
+        const std::uint32_t* pair = swaps.data();
+        const std::uint32_t* end = pair + swaps.size();
+        for (; pair != end; pair += 2) {
+            std::uint64_t x, y;
+            std::memcpy(&x, a + 2 * pair[0], 8);
+            std::memcpy(&y, a + 2 * pair[1], 8);
+            std::memcpy(a + 2 * pair[0], &y, 8);
+            std::memcpy(a + 2 * pair[1], &x, 8);
+        }
+    }
+};
+
+void RunFourLanes(int n, int isgn, float* a, const float* w,
+                  const std::vector<std::uint32_t>& swaps, const float* passTwiddles) {
+    Lanes<4>::Run(n, isgn, a, w, swaps, passTwiddles);
+}
+
+__attribute__((target("avx2"))) void RunEightLanes(int n, int isgn, float* a, const float* w,
+                                                   const std::vector<std::uint32_t>& swaps,
+                                                   const float* passTwiddles) {
+    Lanes<8>::Run(n, isgn, a, w, swaps, passTwiddles);
+}
+
 } // namespace
 
 int RealDFT::WorkAreaSize(int n) {
@@ -177,13 +400,45 @@ void RealDFT::Setup(int n) {
     mWorkArea.assign(WorkAreaSize(n), 0);
     mTable.assign(TableSize(n), 0.0f);
     BuildTables(n, mWorkArea.data(), mTable.data());
+    mSwaps.clear();
+    mPassTwiddles.clear();
+    if (n >= kSmallestLaneSize) {
+        const int m = n / 2;
+        const int bits = Log2(m);
+        for (int i = 0; i < m; ++i) {
+            const int r = ReverseBits(i, bits);
+            if (i < r) {
+                mSwaps.push_back(std::uint32_t(i));
+                mSwaps.push_back(std::uint32_t(r));
+            }
+        }
+        const int size = PassTwiddleSize(m);
+        mPassTwiddles.assign(2 * size, 0.0f);
+        BuildPassTwiddles<1>(m, mTable.data(), mPassTwiddles.data());
+        BuildPassTwiddles<-1>(m, mTable.data(), mPassTwiddles.data() + size);
+    }
     mSize = n;
 }
 
 void RealDFT::Release() {
     std::vector<int>().swap(mWorkArea);
     std::vector<float>().swap(mTable);
+    std::vector<std::uint32_t>().swap(mSwaps);
+    std::vector<float>().swap(mPassTwiddles);
     mSize = 0;
+}
+
+RealDFT::Kernels RealDFT::Widest() {
+    return CpuHasAvx2() ? Kernels::eEightLanes : Kernels::eFourLanes;
+}
+
+void RealDFT::TransformWith(Kernels kernels, float* a, int isgn) const {
+    if (mSize < kSmallestLaneSize || kernels == Kernels::eScalar)
+        Run(mSize, isgn, a, mWorkArea.data(), mTable.data());
+    else if (kernels == Kernels::eEightLanes)
+        RunEightLanes(mSize, isgn, a, mTable.data(), mSwaps, mPassTwiddles.data());
+    else
+        RunFourLanes(mSize, isgn, a, mTable.data(), mSwaps, mPassTwiddles.data());
 }
 
 void RealDFT::rdft(int n, int isgn, float* a, int* ip, float* w) {

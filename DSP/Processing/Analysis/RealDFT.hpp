@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace DSP {
@@ -23,6 +24,11 @@ namespace DSP {
 /// transform carries their approximation error (a few 1e-7 relative). Tables are built by
 /// `Setup` (or lazily by the first `rdft` call on a zeroed work area); `Transform` never
 /// allocates. Not thread-safe per object; distinct objects are independent.
+///
+/// The static functions are the scalar reference. `Transform` runs the same butterflies, split
+/// steps and permutation over four or eight lanes at once (eight where the processor has AVX2),
+/// every value computed by the same single-precision operations in the same order, so its
+/// output is bit for bit the reference's.
 class RealDFT {
 public:
     RealDFT() = default;
@@ -34,11 +40,18 @@ public:
     bool IsReady() const { return mSize > 0; }
     int GetSize() const { return mSize; }
 
-    /// Transforms the mSize samples at a in place (see the layout above).
-    /// Requires IsReady(); reads the tables only.
-    void Transform(float* a, int isgn) const {
-        Run(mSize, isgn, a, mWorkArea.data(), mTable.data());
-    }
+    /// Which code runs a transform: the scalar reference, four lanes (any x86-64) or eight
+    /// (AVX2). Every choice gives the same bits.
+    enum class Kernels { eScalar, eFourLanes, eEightLanes };
+    /// The widest kernels this processor runs.
+    static Kernels Widest();
+
+    /// Transforms the mSize samples at a in place (see the layout above) with the widest
+    /// kernels. Requires IsReady(); reads the tables only.
+    void Transform(float* a, int isgn) const { TransformWith(Widest(), a, isgn); }
+    /// The same with the given kernels (eEightLanes only where Widest() is eEightLanes).
+    /// Sizes below 64 always take the scalar reference.
+    void TransformWith(Kernels kernels, float* a, int isgn) const;
 
     /// Integers of the bit-reversal work area for size n: 2 + 2^floor(floor(log2(n/2))/2).
     static int WorkAreaSize(int n);
@@ -74,6 +87,11 @@ private:
     int mSize = 0;
     std::vector<int> mWorkArea;
     std::vector<float> mTable;
+    // For the lane kernels (sizes from 64): the index pairs (i, r), i < r, of the complex points
+    // the bit reversal swaps, and per direction and middle pass of the complex core the twiddles
+    // of its q butterfly columns as six rows of q values: w1 (re, im), w2 (re, im), w3 (re, im).
+    std::vector<std::uint32_t> mSwaps;
+    std::vector<float> mPassTwiddles;
 };
 
 } // namespace DSP
