@@ -18,6 +18,14 @@ namespace {
 constexpr unsigned int kUnbound = QuorvelPreset::kUnbound;
 constexpr int kInputMask = QuorvelAudio::kWindowSize - 1;
 constexpr int kOutputMask = QuorvelAudio::kOutputRingSize - 1;
+
+// Copies count samples into a ring of `size` (a power of two) from position `at` on, wrapping.
+void CopyIntoRing(const float* from, int count, float* ring, int size, int at) {
+    const int first = std::min(count, size - at);
+    std::memcpy(ring + at, from, size_t(first) * sizeof(float));
+    std::memcpy(ring, from + first, size_t(count - first) * sizeof(float));
+}
+
 // A block that is not given a maximum length is processed in pieces of this many samples.
 constexpr unsigned int kDefaultMaxBlock = 4096;
 
@@ -483,8 +491,8 @@ void QuorvelAudio::processHarmonic(float** outputs, unsigned int frames) {
                 harmonic.input.data(), mGain.load(std::memory_order_relaxed),
                 mDryWet.load(std::memory_order_relaxed), harmonic.hopOutput.data(),
                 [this](const DSP::Frame& in, DSP::Frame& out) { DoHLNTransformations(in, out); });
-            for (int k = 0; k < kHopSize; ++k)
-                ring[size_t((mOutputWrite + k) & kOutputMask)] = harmonic.hopOutput[size_t(k)];
+            CopyIntoRing(harmonic.hopOutput.data(), kHopSize, ring.data(), kOutputRingSize,
+                         mOutputWrite);
             mOutputWrite = (mOutputWrite + kHopSize) & kOutputMask;
         }
         mHLNWritePosition = (mHLNWritePosition + 1) & (kHopSize - 1);
@@ -500,34 +508,58 @@ void QuorvelAudio::processHarmonic(float** outputs, unsigned int frames) {
 void QuorvelAudio::processShortTime(float** outputs, unsigned int frames) {
     const int channels = int(channelCount());
     bool clipped = false;
-    for (unsigned int i = 0; i < frames; ++i) {
-        for (auto& buffers : mBuffers)
-            buffers.inputRing[size_t(mWritePosition)] = buffers.inputCopy[i];
-        if (mWritePosition == mTrigger) {
+    unsigned int i = 0;
+    while (i < frames) {
+        // The samples before the one that completes the next frame move as one run.
+        const auto beforeHop = unsigned((mTrigger - mWritePosition) & kInputMask);
+        const unsigned int run = beforeHop > 0 ? std::min(frames - i, beforeHop) : 1;
+        writeInputRun(i, run);
+        if (beforeHop == 0) {
             processShortTimeHop(channels);
-            for (int k = 0; k < kHopSize; ++k) {
-                const int at = (mOutputWrite + k) & kOutputMask;
-                for (auto& buffers : mBuffers)
-                    buffers.outputRing[size_t(at)] = buffers.hopOutput[size_t(k)];
-            }
+            for (auto& buffers : mBuffers)
+                CopyIntoRing(buffers.hopOutput.data(), kHopSize, buffers.outputRing.data(),
+                             kOutputRingSize, mOutputWrite);
             mOutputWrite = (mOutputWrite + kHopSize) & kOutputMask;
             mFrameStart = (mFrameStart + kHopSize) & kInputMask;
             mTrigger = (mFrameStart + kWindowSize - 1) & kInputMask;
         }
-        mWritePosition = (mWritePosition + 1) & kInputMask;
-        for (int c = 0; c < kChannels; ++c) {
-            float& slot = mBuffers[size_t(c)].outputRing[size_t(mOutputRead)];
-            const float y = slot;
-            slot = 0.0f;
-            if (c < channels && outputs[c]) {
-                outputs[c][i] = y;
-                clipped = clipped || y >= 1.0f;
-            }
-        }
-        mOutputRead = (mOutputRead + 1) & kOutputMask;
+        clipped = readOutputRun(outputs, channels, i, run) || clipped;
+        i += run;
     }
     if (clipped)
         mDocument.updateParameter(ParameterIndex::LevelClip, orvane::AnyValue(true), this);
+}
+
+void QuorvelAudio::writeInputRun(unsigned int first, unsigned int count) {
+    for (auto& buffers : mBuffers)
+        CopyIntoRing(buffers.inputCopy.data() + first, int(count), buffers.inputRing.data(),
+                     kWindowSize, mWritePosition);
+    mWritePosition = (mWritePosition + int(count)) & kInputMask;
+}
+
+bool QuorvelAudio::readOutputRun(float** outputs, int channels, unsigned int first,
+                                 unsigned int count) {
+    bool clipped = false;
+    for (int c = 0; c < kChannels; ++c) {
+        float* ring = mBuffers[size_t(c)].outputRing.data();
+        float* out = c < channels && outputs[c] ? outputs[c] + first : nullptr;
+        // Each slot is read once and cleared for the hops still to come.
+        int at = mOutputRead;
+        for (unsigned int left = count; left > 0;) {
+            const auto length = std::min(left, unsigned(kOutputRingSize - at));
+            if (out) {
+                for (unsigned int k = 0; k < length; ++k)
+                    clipped = clipped || ring[at + int(k)] >= 1.0f;
+                std::memcpy(out, ring + at, length * sizeof(float));
+                out += length;
+            }
+            std::memset(ring + at, 0, length * sizeof(float));
+            at = (at + int(length)) & kOutputMask;
+            left -= length;
+        }
+    }
+    mOutputRead = (mOutputRead + int(count)) & kOutputMask;
+    return clipped;
 }
 
 void QuorvelAudio::processShortTimeHop(int channels) {
@@ -539,10 +571,10 @@ void QuorvelAudio::processShortTimeHop(int channels) {
         // The analysis frame is the ring oldest first; the dry samples aligned with this hop's
         // output are frame samples H .. 2H - 1.
         float* frame = chain.analysisInput.GetBuffer().GetPtr();
-        for (int k = 0; k < kWindowSize; ++k)
-            frame[k] = buffers.inputRing[size_t((mFrameStart + k) & kInputMask)];
-        for (int k = 0; k < kHopSize; ++k)
-            buffers.dryHop[size_t(k)] = frame[kHopSize + k];
+        const float* ring = buffers.inputRing.data();
+        std::memcpy(frame, ring + mFrameStart, size_t(kWindowSize - mFrameStart) * sizeof(float));
+        std::memcpy(frame + kWindowSize - mFrameStart, ring, size_t(mFrameStart) * sizeof(float));
+        std::memcpy(buffers.dryHop.data(), frame + kHopSize, kHopSize * sizeof(float));
 
         chain.analysis.Do(chain.analysisInput, chain.analysed);
         DoSFFTTransformations(chain.analysed, chain.transformed, c);

@@ -162,6 +162,11 @@ private:
     void processHarmonic(float** outputs, unsigned int frames);
     void processSilence(float** outputs, unsigned int frames);
     void processShortTimeHop(int channels);
+    // Moves `count` input samples from inputCopy[first] on into the rings.
+    void writeInputRun(unsigned int first, unsigned int count);
+    // Moves `count` samples out of the output rings into outputs[c][first] on, clearing the
+    // slots; true if any sample written out reached full scale.
+    bool readOutputRun(float** outputs, int channels, unsigned int first, unsigned int count);
     unsigned int channelCount() const;
 
     QuorvelDocument& mDocument;
