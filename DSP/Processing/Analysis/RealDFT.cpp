@@ -176,30 +176,41 @@ int FirstMiddleBlock(int m) {
 int PassTwiddleSize(int m) {
     int size = 0;
     for (int block = FirstMiddleBlock(m); block <= m; block *= 4)
-        size += 6 * (block / 4);
+        size += 12 * (block / 4);
     return size;
 }
 
-// The twiddles MiddlePass<Sign> reads, in the rows of each pass.
+// The twiddles MiddlePass<Sign> reads, each pass as six rows of its q columns, each value twice
+// (for the real and imaginary lane of a point): w1 real parts, w1 imaginary parts, w2 ..., w3 ...
 template <int Sign> void BuildPassTwiddles(int m, const float* w, float* out) {
     const int quarter = m / 4;
     for (int block = FirstMiddleBlock(m); block <= m; block *= 4) {
         const int q = block / 4;
         const int stride = m / block;
         for (int j = 0; j < q; ++j) {
-            const int t = j * stride;
-            Rotation<Sign>(w, quarter, t, out[j], out[q + j]);
-            Rotation<Sign>(w, quarter, 2 * t, out[2 * q + j], out[3 * q + j]);
-            Rotation<Sign>(w, quarter, 3 * t, out[4 * q + j], out[5 * q + j]);
+            for (int power = 1; power <= 3; ++power) {
+                float re, im;
+                Rotation<Sign>(w, quarter, power * j * stride, re, im);
+                // Rows in the scalar pass's order of use: w1 (x2), w2 (x1), w3 (x3).
+                float* row = out + 4 * q * (power - 1);
+                row[2 * j] = row[2 * j + 1] = re;
+                row[2 * q + 2 * j] = row[2 * q + 2 * j + 1] = im;
+            }
         }
-        out += 6 * q;
+        out += 12 * q;
     }
 }
 
-// The lane kernels: the scalar passes above over W butterflies or split-step pairs at once.
+// The lane kernels: the scalar passes above over several butterflies or split-step pairs at
+// once. The complex core keeps its points interleaved, W / 2 points to a vector (real and
+// imaginary lanes side by side); the split step works on W pairs of bins split into parts.
 template <int W> struct Lanes : VectorLanes<W> {
     using typename VectorLanes<W>::VF;
+    using typename VectorLanes<W>::VI;
     using VectorLanes<W>::Load;
+    using VectorLanes<W>::Store;
+    using VectorLanes<W>::Bits;
+    using VectorLanes<W>::FromBits;
     using VectorLanes<W>::Deinterleave;
     using VectorLanes<W>::Interleave;
 
@@ -209,106 +220,145 @@ template <int W> struct Lanes : VectorLanes<W> {
         else
             return __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0);
     }
+    // (re, im) of each point to (im, re).
+    DSP_LANE_INLINE VF SwapParts(VF v) {
+        if constexpr (W == 4)
+            return __builtin_shufflevector(v, v, 1, 0, 3, 2);
+        else
+            return __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
+    }
+    // The sign of the real lanes (Part 0) or the imaginary lanes (Part 1) flipped.
+    template <int Part> DSP_LANE_INLINE VF Negate(VF v) {
+        VI mask{};
+        for (int l = Part; l < W; l += 2)
+            mask[l] = std::int32_t(0x80000000u);
+        return FromBits(Bits(v) ^ mask);
+    }
 
-    // Butterfly4 over lanes, its outputs written interleaved to the two halves of each of p0..p3
-    // (low W floats at pk, high W floats at pk + gap).
+    // x times the twiddles (re, re), (im, im) of its points, as the scalar pass computes it:
+    // (wr x.re - wi x.im, wr x.im + wi x.re), the subtraction as the addition of the negated
+    // product (the same value; only a NaN's sign may differ).
+    DSP_LANE_INLINE VF Rotate(VF x, VF wr, VF wi) { return wr * x + Negate<0>(wi * SwapParts(x)); }
+
+    // Butterfly4 on interleaved points.
     template <int Sign>
-    DSP_LANE_INLINE void Butterfly(float* p0, float* p1, float* p2, float* p3, int gap, VF ar,
-                                   VF ai, VF br, VF bi, VF cr, VF ci, VF dr, VF di) {
-        const VF s0r = ar + br, s0i = ai + bi;
-        const VF d0r = ar - br, d0i = ai - bi;
-        const VF s1r = cr + dr, s1i = ci + di;
-        const VF d1r = cr - dr, d1i = ci - di;
-        const VF jr = Sign > 0 ? -d1i : d1i;
-        const VF ji = Sign > 0 ? d1r : -d1r;
-        Store2(s0r + s1r, s0i + s1i, p0, gap);
-        Store2(s0r - s1r, s0i - s1i, p2, gap);
-        Store2(d0r + jr, d0i + ji, p1, gap);
-        Store2(d0r - jr, d0i - ji, p3, gap);
+    DSP_LANE_INLINE void Butterfly(float* p0, float* p1, float* p2, float* p3, VF a, VF b, VF c,
+                                   VF d) {
+        const VF s0 = a + b, d0 = a - b;
+        const VF s1 = c + d, d1 = c - d;
+        // j d1 = Sign (-d1.im, d1.re)
+        const VF jd = Sign > 0 ? Negate<0>(SwapParts(d1)) : Negate<1>(SwapParts(d1));
+        Store(p0, s0 + s1);
+        Store(p2, s0 - s1);
+        Store(p1, d0 + jd);
+        Store(p3, d0 - jd);
     }
 
-    // W complex points whose first W/2 start at p and the other W/2 at p + gap.
-    DSP_LANE_INLINE void Load2(const float* p, int gap, VF& re, VF& im) {
-        const VF low = Load(p), high = Load(p + gap);
-        if constexpr (W == 4) {
-            re = __builtin_shufflevector(low, high, 0, 2, 4, 6);
-            im = __builtin_shufflevector(low, high, 1, 3, 5, 7);
-        } else {
-            re = __builtin_shufflevector(low, high, 0, 2, 4, 6, 8, 10, 12, 14);
-            im = __builtin_shufflevector(low, high, 1, 3, 5, 7, 9, 11, 13, 15);
-        }
-    }
-    DSP_LANE_INLINE void Store2(VF re, VF im, float* p, int gap) {
-        if constexpr (W == 4) {
-            VectorLanes<W>::Store(p, __builtin_shufflevector(re, im, 0, 4, 1, 5));
-            VectorLanes<W>::Store(p + gap, __builtin_shufflevector(re, im, 2, 6, 3, 7));
-        } else {
-            VectorLanes<W>::Store(p, __builtin_shufflevector(re, im, 0, 8, 1, 9, 2, 10, 3, 11));
-            VectorLanes<W>::Store(p + gap,
-                                  __builtin_shufflevector(re, im, 4, 12, 5, 13, 6, 14, 7, 15));
-        }
-    }
-
-    // One radix-4 pass (MiddlePass) with the twiddle rows t. With q >= W the lanes are W
-    // neighbouring columns of one block; with q = W / 2 they are the q columns of two
-    // neighbouring blocks (the rows read twice).
+    // One radix-4 pass (MiddlePass) with its twiddle rows t; each vector holds the points of
+    // W / 2 neighbouring columns (q >= W / 2).
     template <int Sign> DSP_LANE_INLINE void Pass(int n, int block, float* a, const float* t) {
         const int q = block / 4;
-        if (q >= W) {
-            for (int j = 0; j < q; j += W) {
-                const VF w1r = Load(t + j), w1i = Load(t + q + j);
-                const VF w2r = Load(t + 2 * q + j), w2i = Load(t + 3 * q + j);
-                const VF w3r = Load(t + 4 * q + j), w3i = Load(t + 5 * q + j);
-                for (int start = j; start < n; start += block)
-                    Column<Sign>(a + 2 * start, 2 * q, W, w1r, w1i, w2r, w2i, w3r, w3i);
+        for (int j = 0; j < 2 * q; j += W) {
+            const VF w1r = Load(t + j), w1i = Load(t + 2 * q + j);
+            const VF w2r = Load(t + 4 * q + j), w2i = Load(t + 6 * q + j);
+            const VF w3r = Load(t + 8 * q + j), w3i = Load(t + 10 * q + j);
+            for (float* x0 = a + j; x0 < a + 2 * n; x0 += 2 * block) {
+                float* x1 = x0 + 2 * q;
+                float* x2 = x1 + 2 * q;
+                float* x3 = x2 + 2 * q;
+                Butterfly<Sign>(x0, x1, x2, x3, Load(x0), Rotate(Load(x1), w2r, w2i),
+                                Rotate(Load(x2), w1r, w1i), Rotate(Load(x3), w3r, w3i));
+            }
+        }
+    }
+
+    // The first pass (FirstPass): radix-2 on neighbouring points, or the twiddle-free radix-4
+    // butterfly on groups of four; 4 W floats at a time (n >= 2 W).
+    template <int Sign> DSP_LANE_INLINE void First(int n, float* a) {
+        if (Log2(n) % 2 == 1) {
+            for (float* p = a; p < a + 2 * n; p += 2 * W) {
+                const VF low = Load(p), high = Load(p + W);
+                VF even, odd; // the first and second point of each pair
+                if constexpr (W == 4) {
+                    even = __builtin_shufflevector(low, high, 0, 1, 4, 5);
+                    odd = __builtin_shufflevector(low, high, 2, 3, 6, 7);
+                } else {
+                    even = __builtin_shufflevector(low, high, 0, 1, 4, 5, 8, 9, 12, 13);
+                    odd = __builtin_shufflevector(low, high, 2, 3, 6, 7, 10, 11, 14, 15);
+                }
+                const VF sum = even + odd, difference = even - odd;
+                if constexpr (W == 4) {
+                    Store(p, __builtin_shufflevector(sum, difference, 0, 1, 4, 5));
+                    Store(p + W, __builtin_shufflevector(sum, difference, 2, 3, 6, 7));
+                } else {
+                    Store(p, __builtin_shufflevector(sum, difference, 0, 1, 8, 9, 2, 3, 10, 11));
+                    Store(p + W,
+                          __builtin_shufflevector(sum, difference, 4, 5, 12, 13, 6, 7, 14, 15));
+                }
             }
             return;
         }
-        VF w1r, w1i, w2r, w2i, w3r, w3i;
-        for (int l = 0; l < W; ++l) {
-            const int j = l % q;
-            w1r[l] = t[j];
-            w1i[l] = t[q + j];
-            w2r[l] = t[2 * q + j];
-            w2i[l] = t[3 * q + j];
-            w3r[l] = t[4 * q + j];
-            w3i[l] = t[5 * q + j];
+        // W / 2 groups of four points: their k-th points gathered into one vector, the
+        // butterfly's outputs scattered back.
+        for (float* p = a; p < a + 2 * n; p += 4 * W) {
+            VF x[4];
+            Gather(p, x);
+            const VF s0 = x[0] + x[1], d0 = x[0] - x[1];
+            const VF s1 = x[2] + x[3], d1 = x[2] - x[3];
+            const VF jd = Sign > 0 ? Negate<0>(SwapParts(d1)) : Negate<1>(SwapParts(d1));
+            const VF y[4] = {s0 + s1, d0 + jd, s0 - s1, d0 - jd};
+            Scatter(y, p);
         }
-        for (int start = 0; start < n; start += 2 * block)
-            Column<Sign>(a + 2 * start, 2 * q, 2 * block, w1r, w1i, w2r, w2i, w3r, w3i);
     }
 
-    // The butterflies of W columns: points x0 at p, x1 .. x3 at steps of `step` floats; the
-    // second half of the lanes `gap` floats after the first.
-    template <int Sign>
-    DSP_LANE_INLINE void Column(float* p, int step, int gap, VF w1r, VF w1i, VF w2r, VF w2i, VF w3r,
-                                VF w3i) {
-        float* x0 = p;
-        float* x1 = x0 + step;
-        float* x2 = x1 + step;
-        float* x3 = x2 + step;
-        VF ar, ai, xr, xi;
-        Load2(x0, gap, ar, ai);
-        Load2(x1, gap, xr, xi);
-        const VF br = w2r * xr - w2i * xi, bi = w2r * xi + w2i * xr;
-        Load2(x2, gap, xr, xi);
-        const VF cr = w1r * xr - w1i * xi, ci = w1r * xi + w1i * xr;
-        Load2(x3, gap, xr, xi);
-        const VF dr = w3r * xr - w3i * xi, di = w3r * xi + w3i * xr;
-        Butterfly<Sign>(x0, x1, x2, x3, gap, ar, ai, br, bi, cr, ci, dr, di);
+    // Four vectors of W / 2 points each, read as 64-bit points and transposed: x[k] gets point k
+    // of each group of four. Scatter is the inverse.
+    DSP_LANE_INLINE void Gather(const float* p, VF* x) {
+        const VF v0 = Load(p), v1 = Load(p + W), v2 = Load(p + 2 * W), v3 = Load(p + 3 * W);
+        if constexpr (W == 4) { // groups (v0 v1), (v2 v3)
+            x[0] = __builtin_shufflevector(v0, v2, 0, 1, 4, 5);
+            x[1] = __builtin_shufflevector(v0, v2, 2, 3, 6, 7);
+            x[2] = __builtin_shufflevector(v1, v3, 0, 1, 4, 5);
+            x[3] = __builtin_shufflevector(v1, v3, 2, 3, 6, 7);
+        } else { // one group per vector
+            const VF t0 = __builtin_shufflevector(v0, v1, 0, 1, 8, 9, 4, 5, 12, 13);
+            const VF t1 = __builtin_shufflevector(v0, v1, 2, 3, 10, 11, 6, 7, 14, 15);
+            const VF t2 = __builtin_shufflevector(v2, v3, 0, 1, 8, 9, 4, 5, 12, 13);
+            const VF t3 = __builtin_shufflevector(v2, v3, 2, 3, 10, 11, 6, 7, 14, 15);
+            x[0] = __builtin_shufflevector(t0, t2, 0, 1, 2, 3, 8, 9, 10, 11);
+            x[1] = __builtin_shufflevector(t1, t3, 0, 1, 2, 3, 8, 9, 10, 11);
+            x[2] = __builtin_shufflevector(t0, t2, 4, 5, 6, 7, 12, 13, 14, 15);
+            x[3] = __builtin_shufflevector(t1, t3, 4, 5, 6, 7, 12, 13, 14, 15);
+        }
+    }
+    DSP_LANE_INLINE void Scatter(const VF* y, float* p) {
+        if constexpr (W == 4) {
+            Store(p, __builtin_shufflevector(y[0], y[1], 0, 1, 4, 5));
+            Store(p + W, __builtin_shufflevector(y[2], y[3], 0, 1, 4, 5));
+            Store(p + 2 * W, __builtin_shufflevector(y[0], y[1], 2, 3, 6, 7));
+            Store(p + 3 * W, __builtin_shufflevector(y[2], y[3], 2, 3, 6, 7));
+        } else {
+            // y[k] holds point k of groups 0..3; group g is (y0[g], y1[g], y2[g], y3[g]).
+            const VF t0 = __builtin_shufflevector(y[0], y[1], 0, 1, 8, 9, 4, 5, 12, 13);
+            const VF t1 = __builtin_shufflevector(y[0], y[1], 2, 3, 10, 11, 6, 7, 14, 15);
+            const VF t2 = __builtin_shufflevector(y[2], y[3], 0, 1, 8, 9, 4, 5, 12, 13);
+            const VF t3 = __builtin_shufflevector(y[2], y[3], 2, 3, 10, 11, 6, 7, 14, 15);
+            Store(p, __builtin_shufflevector(t0, t2, 0, 1, 2, 3, 8, 9, 10, 11));
+            Store(p + W, __builtin_shufflevector(t1, t3, 0, 1, 2, 3, 8, 9, 10, 11));
+            Store(p + 2 * W, __builtin_shufflevector(t0, t2, 4, 5, 6, 7, 12, 13, 14, 15));
+            Store(p + 3 * W, __builtin_shufflevector(t1, t3, 4, 5, 6, 7, 12, 13, 14, 15));
+        }
     }
 
     template <int Sign> DSP_LANE_INLINE void Core(int n, float* a, const float* t) {
-        FirstPass<Sign>(n, a);
+        First<Sign>(n, a);
         for (int block = FirstMiddleBlock(n); block <= n; block *= 4) {
             const int q = block / 4;
-            // A pass of two-block lanes needs a second block: from 32 points up (a real
-            // transform of 64) every pass with q < W has at least four.
-            if (q >= W || 2 * q == W)
+            if (2 * q >= W)
                 Pass<Sign>(n, block, a, t);
             else // eight lanes and q = 2
                 Lanes<4>::template Pass<Sign>(n, block, a, t);
-            t += 6 * q;
+            t += 12 * q;
         }
     }
 
