@@ -1,7 +1,5 @@
 #include "Quorvel/Transformations/BinDelayLine.hpp"
 
-#include <algorithm>
-
 namespace DSP {
 
 void BinDelayLine::Prepare(std::uint32_t capacity, int width) {
@@ -32,8 +30,7 @@ void BinDelayLine::SetDelay(float slots) {
     mDelay = delay;
 }
 
-const BinDelayLine::Bin* BinDelayLine::Push(const Bin* bins) {
-    std::copy(bins, bins + mWidth, Slot(mWritePos));
+const BinDelayLine::Bin* BinDelayLine::Push() {
     mFilled[mWritePos] = 1;
     mWritePos = Next(mWritePos);
     const std::size_t read = mReadPos;

@@ -32,9 +32,12 @@ public:
     // The slot under the read position (what the next Push returns), or null while empty.
     const Bin* Peek() const { return mFilled[mReadPos] ? Slot(mReadPos) : nullptr; }
 
-    // Stores `width` bins from `bins`, advances and returns the delayed slot (valid until the
-    // next Push), or null while that slot is still empty.
-    const Bin* Push(const Bin* bins);
+    // Where the next Push stores: the caller writes `width` bins there first. With no delay
+    // (or the capacity) it is the slot Peek returns.
+    Bin* WriteSlot() { return Slot(mWritePos); }
+    // Stores the write slot, advances and returns the delayed slot (valid until the next
+    // Push), or null while that slot is still empty.
+    const Bin* Push();
 
     int Width() const { return mWidth; }
     std::uint32_t Capacity() const { return static_cast<std::uint32_t>(mFilled.size()); }

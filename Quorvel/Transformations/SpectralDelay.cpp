@@ -49,8 +49,6 @@ void SpectralDelay::PrepareFor(int nBins) {
     const SpecTypeFlags complexOnly({SpecTypeFlags::eComplex});
     mWork.SetType(complexOnly);
     mWork.SetSize(nBins);
-    mFeed.SetType(complexOnly);
-    mFeed.SetSize(nBins);
     mBands[0].line.Prepare(frames, reach);
     mBands[1].line.Prepare(frames, reach);
     mBands[2].line.Prepare(frames, nBins);
@@ -135,14 +133,16 @@ void SpectralDelay::DelayBand(Band& band, float delayFrames, float feedback, int
     const ComplexTmpl<float>* stored = band.line.Peek();
     const ComplexTmpl<float>* echo = stored ? stored : current;
 
-    ComplexTmpl<float>* feed = mFeed.GetComplexArray().GetPtr();
+    // Mixed straight into the slot being stored; with no delay that is the slot the echo is
+    // read from, each bin read before it is overwritten.
+    ComplexTmpl<float>* feed = band.line.WriteSlot();
     const float dry = 1.f - feedback;
     for (int k = 0; k < width; ++k) {
         const ComplexTmpl<float> mixed = echo[k] * feedback + current[k] * dry;
         feed[k] = ComplexTmpl<float>(FiniteOrZero(mixed.Real()), FiniteOrZero(mixed.Imag()));
     }
 
-    const ComplexTmpl<float>* delayed = band.line.Push(feed);
+    const ComplexTmpl<float>* delayed = band.line.Push();
     const ComplexTmpl<float>* bins = delayed ? delayed : current;
     ComplexBinsToMagPhase(bins + begin, out.GetMagBuffer().GetPtr() + begin,
                           out.GetPhaseBuffer().GetPtr() + begin, end - begin);

@@ -82,9 +82,8 @@ private:
     InControl mHighFeedback{"HighFeedback", this};
     InPort<Spectrum> mInput{"In Spectrum", this};
     OutPort<Spectrum> mOutput{"Out Spectrum", this};
-    // The current input in complex form, and what is written into a line.
+    // The current input in complex form.
     Spectrum mWork;
-    Spectrum mFeed;
     std::array<Band, 3> mBands;
     int mPreparedBins = 0;
     std::uint32_t mPreparedFrames = 0;
