@@ -23,6 +23,8 @@ namespace quorvel::cli {
 namespace {
 
 constexpr sf_count_t kChunkFrames = 65536;
+// Reserved ahead of reading, per channel, at most (16 MB; longer files grow as they are read).
+constexpr sf_count_t kReservedFramesAtMost = sf_count_t(1) << 22;
 
 std::string lowerExtension(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -174,16 +176,26 @@ AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name
     };
     const uint64_t maxFrames = physicalMemoryBytes() / (sizeof(float) * size_t(info.channels));
     std::vector<float> interleaved(size_t(kChunkFrames * info.channels));
+    // Room for what the header claims, up to a bound a forged claim cannot push far.
+    const auto claimed = std::clamp<sf_count_t>(info.frames, 0, kReservedFramesAtMost);
+    for (std::vector<float>& channel : audio.channels)
+        channel.reserve(size_t(claimed));
     for (;;) {
         const sf_count_t got = sf_readf_float(file, interleaved.data(), kChunkFrames);
         if (got <= 0)
             break;
-        if (uint64_t(audio.frameCount() + got) > maxFrames)
+        const int64_t start = audio.frameCount();
+        if (uint64_t(start + got) > maxFrames)
             throw tooLarge();
         try {
-            for (int c = 0; c < info.channels; ++c)
+            for (int c = 0; c < info.channels; ++c) {
+                std::vector<float>& channel = audio.channels[size_t(c)];
+                channel.resize(size_t(start + got));
+                float* to = channel.data() + start;
+                const float* from = interleaved.data() + c;
                 for (sf_count_t i = 0; i < got; ++i)
-                    audio.channels[size_t(c)].push_back(interleaved[size_t(i * info.channels + c)]);
+                    to[i] = from[i * info.channels];
+            }
         } catch (const std::bad_alloc&) {
             throw tooLarge();
         }
@@ -192,6 +204,9 @@ AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name
     closer();
     if (error != SF_ERR_NO_ERROR)
         throw processingError("cannot decode '" + name + "': " + sf_error_number(error));
+    // A header that claimed more than arrived keeps nothing of its claim.
+    for (std::vector<float>& channel : audio.channels)
+        channel.shrink_to_fit();
     return audio;
 }
 

@@ -238,20 +238,25 @@ AudioData Session::render(const AudioData& input, std::vector<ResolvedSetting> t
         int64_t n = std::min<int64_t>(blockFrames, total - pos);
         if (next < timed.size())
             n = std::min<int64_t>(n, *timed[next].atFrame + preRoll - pos);
+        // Block sample i is input sample pos - preRoll + i (silence outside the input), and
+        // output sample i is file sample pos - preRoll - latency + i (dropped outside it).
+        const int64_t inStart = pos - preRoll;
+        const int64_t inFirst = std::clamp<int64_t>(-inStart, 0, n);
+        const int64_t inEnd = std::clamp<int64_t>(frames - inStart, inFirst, n);
         for (int c = 0; c < channels; ++c) {
-            const std::vector<float>& source = input.channels[size_t(c)];
-            for (int64_t i = 0; i < n; ++i) {
-                const int64_t at = pos + i - preRoll;
-                inBlock[size_t(c)][size_t(i)] = at >= 0 && at < frames ? source[size_t(at)] : 0.0f;
-            }
+            float* block = inBlock[size_t(c)].data();
+            std::fill(block, block + inFirst, 0.0f);
+            std::copy_n(input.channels[size_t(c)].data() + inStart + inFirst, inEnd - inFirst,
+                        block + inFirst);
+            std::fill(block + inEnd, block + n, 0.0f);
         }
         mEngine->Process(inputs, outputs, unsigned(n));
+        const int64_t outStart = inStart - latency;
+        const int64_t outFirst = std::clamp<int64_t>(-outStart, 0, n);
+        const int64_t outEnd = std::clamp<int64_t>(frames - outStart, outFirst, n);
         for (int c = 0; c < channels; ++c)
-            for (int64_t i = 0; i < n; ++i) {
-                const int64_t at = pos + i - preRoll - latency;
-                if (at >= 0 && at < frames)
-                    output.channels[size_t(c)][size_t(at)] = outBlock[size_t(c)][size_t(i)];
-            }
+            std::copy(outBlock[size_t(c)].data() + outFirst, outBlock[size_t(c)].data() + outEnd,
+                      output.channels[size_t(c)].data() + outStart + outFirst);
         pos += n;
         if (progress)
             progress(context, std::clamp<int64_t>(pos - preRoll, 0, frames));
