@@ -202,8 +202,8 @@ template <int Sign> void BuildPassTwiddles(int m, const float* w, float* out) {
 }
 
 // The lane kernels: the scalar passes above over several butterflies or split-step pairs at
-// once. The complex core keeps its points interleaved, W / 2 points to a vector (real and
-// imaginary lanes side by side); the split step works on W pairs of bins split into parts.
+// once, their points kept interleaved, W / 2 points to a vector (real and imaginary lanes side
+// by side).
 template <int W> struct Lanes : VectorLanes<W> {
     using typename VectorLanes<W>::VF;
     using typename VectorLanes<W>::VI;
@@ -211,15 +211,7 @@ template <int W> struct Lanes : VectorLanes<W> {
     using VectorLanes<W>::Store;
     using VectorLanes<W>::Bits;
     using VectorLanes<W>::FromBits;
-    using VectorLanes<W>::Deinterleave;
-    using VectorLanes<W>::Interleave;
 
-    DSP_LANE_INLINE VF Reverse(VF v) {
-        if constexpr (W == 4)
-            return __builtin_shufflevector(v, v, 3, 2, 1, 0);
-        else
-            return __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0);
-    }
     // (re, im) of each point to (im, re).
     DSP_LANE_INLINE VF SwapParts(VF v) {
         if constexpr (W == 4)
@@ -362,30 +354,53 @@ template <int W> struct Lanes : VectorLanes<W> {
         }
     }
 
-    // SplitStep over W pairs at once, bins k .. k + W - 1 against their partners; the rest
-    // (fewer than W pairs) by the scalar step.
+    // SplitStep over W / 2 bins k .. k + W / 2 - 1 at once, interleaved, against their partners
+    // (read and written in falling order); the rest by the scalar step.
     template <int Sigma> DSP_LANE_INLINE void Split(int n, float* a, int nc, const float* c) {
+        constexpr int P = W / 2; // bins per vector
+        using Half = typename VectorLanes<P>::VF;
         int k = 1;
-        for (; k + W <= nc; k += W) {
+        for (; k + P <= nc; k += P) {
             float* low = a + 2 * k;
-            float* high = a + n - 2 * (k + W - 1); // partners, in falling k
-            VF xr, xi, yr, yi;
-            Deinterleave(low, xr, xi);
-            Deinterleave(high, yr, yi);
-            yr = Reverse(yr);
-            yi = Reverse(yi);
-            const VF er = 0.5f * (xr + yr);
-            const VF ei = 0.5f * (xi - yi);
-            const VF dr = 0.5f * (xr - yr);
-            const VF di = 0.5f * (xi + yi);
-            const VF cs = Load(c + k);
-            const VF sn = Reverse(Load(c + nc - k - W + 1));
-            const VF tr = Sigma > 0 ? sn * dr + cs * di : sn * dr - cs * di;
-            const VF ti = Sigma > 0 ? sn * di - cs * dr : sn * di + cs * dr;
-            Interleave(er + tr, ei + ti, low);
-            Interleave(Reverse(er - tr), Reverse(ti - ei), high);
+            float* high = a + n - 2 * (k + P - 1);
+            const VF x = Load(low);
+            const VF y = ReversePoints(Load(high));
+            // E = (x + conj y) / 2 and D = (x - conj y) / 2, each part as the scalar step has it.
+            const VF half = VF{} + 0.5f;
+            const VF e = half * Blend(x + y, x - y);
+            const VF d = half * Blend(x - y, x + y);
+            const Half cosines = VectorLanes<P>::Load(c + k);
+            const Half sines = VectorLanes<P>::Load(c + nc - k - P + 1);
+            VF cs, sn; // each value twice, sn in falling order
+            if constexpr (W == 4) {
+                cs = __builtin_shufflevector(cosines, cosines, 0, 0, 1, 1);
+                sn = __builtin_shufflevector(sines, sines, 1, 1, 0, 0);
+            } else {
+                cs = __builtin_shufflevector(cosines, cosines, 0, 0, 1, 1, 2, 2, 3, 3);
+                sn = __builtin_shufflevector(sines, sines, 3, 3, 2, 2, 1, 1, 0, 0);
+            }
+            // Forward (sn dr + cs di, sn di - cs dr); backward (sn dr - cs di, sn di + cs dr).
+            const VF crossed = cs * SwapParts(d);
+            const VF t = sn * d + (Sigma > 0 ? Negate<1>(crossed) : Negate<0>(crossed));
+            Store(low, e + t);
+            // (er - tr, ti - ei)
+            Store(high, ReversePoints(Blend(e - t, t - e)));
         }
         SplitStep<Sigma>(n, a, nc, c, k);
+    }
+    // The points of a vector in reverse order, each point's parts kept in order.
+    DSP_LANE_INLINE VF ReversePoints(VF v) {
+        if constexpr (W == 4)
+            return __builtin_shufflevector(v, v, 2, 3, 0, 1);
+        else
+            return __builtin_shufflevector(v, v, 6, 7, 4, 5, 2, 3, 0, 1);
+    }
+    // The real lanes of `re`, the imaginary lanes of `im`.
+    DSP_LANE_INLINE VF Blend(VF re, VF im) {
+        if constexpr (W == 4)
+            return __builtin_shufflevector(re, im, 0, 5, 2, 7);
+        else
+            return __builtin_shufflevector(re, im, 0, 9, 2, 11, 4, 13, 6, 15);
     }
 
     DSP_LANE_INLINE void Run(int n, int isgn, float* a, const float* w,
