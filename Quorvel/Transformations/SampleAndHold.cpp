@@ -1,9 +1,10 @@
 #include "Quorvel/Transformations/SampleAndHold.hpp"
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
-#include "DSP/Misc/PhaseWrap.hpp"
+#include "DSP/Misc/PhaseWrapBlock.hpp"
 #include "Quorvel/Transformations/BinArrays.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace DSP {
@@ -80,13 +81,10 @@ bool SampleAndHold::Do(const Spectrum& in, Spectrum& out) {
     // the advanced phase already on the capture frame.
     Array<float>& outMag = out.GetMagBuffer();
     Array<float>& outPhase = out.GetPhaseBuffer();
-    for (int k = 0; k < n; ++k) {
-        const float advanced = WrapPhase(mHeldPhases[k] + mIncrements[k]);
-        outMag[k] = mHeldMags[k];
-        outPhase[k] = advanced;
-        if (!mIncrementPending)
-            mHeldPhases[k] = advanced;
-    }
+    WrapPhaseSums(mHeldPhases.GetPtr(), mIncrements.GetPtr(), n, outPhase.GetPtr());
+    std::copy_n(mHeldMags.GetPtr(), n, outMag.GetPtr());
+    if (!mIncrementPending)
+        std::copy_n(outPhase.GetPtr(), n, mHeldPhases.GetPtr());
     if (mElapsedMs > holdMs)
         mElapsedMs = 0.f;
     else

@@ -78,14 +78,23 @@ float SpectralAmplitudeModulation::NextModulation(Band band) {
 
 void SpectralAmplitudeModulation::SmoothGains(int nBins) {
     const float* g = mGains.GetPtr();
-    // The kernel (0.25, 0.75, 1, 0.75, 0.25) / 3 sums to 1, so a flat gain stays flat.
-    for (int k = 0; k < nBins; ++k) {
-        const bool interior = k >= 2 && k <= nBins - 3;
-        auto at = [&](int j) { return g[interior ? j : MirroredBin(j, nBins)]; };
+    float* smoothed = mSmoothed.GetPtr();
+    // The kernel (0.25, 0.75, 1, 0.75, 0.25) / 3 sums to 1, so a flat gain stays flat. The two
+    // bins at each end read mirrored neighbours; the interior reads straight through.
+    auto smooth = [&](int k, auto at) {
         const double sum =
             0.25 * at(k - 2) + 0.75 * at(k - 1) + at(k) + 0.75 * at(k + 1) + 0.25 * at(k + 2);
-        mSmoothed[k] = static_cast<float>(sum / 3.0);
-    }
+        smoothed[k] = static_cast<float>(sum / 3.0);
+    };
+    auto mirrored = [&](int j) { return g[MirroredBin(j, nBins)]; };
+    auto straight = [&](int j) { return g[j]; };
+    const int edge = std::min(2, nBins);
+    for (int k = 0; k < edge; ++k)
+        smooth(k, mirrored);
+    for (int k = 2; k <= nBins - 3; ++k)
+        smooth(k, straight);
+    for (int k = std::max(edge, nBins - 2); k < nBins; ++k)
+        smooth(k, mirrored);
 }
 
 bool SpectralAmplitudeModulation::Do(const Spectrum& in, Spectrum& out) {

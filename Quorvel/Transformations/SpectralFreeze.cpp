@@ -3,8 +3,11 @@
 #include "DSP/Data/Decibels.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/PhaseWrap.hpp"
+#include "DSP/Misc/PhaseWrapBlock.hpp"
 #include "DSP/Processing/Transformations/SpectralBands.hpp"
 #include "Quorvel/Transformations/BinArrays.hpp"
+
+#include <algorithm>
 
 namespace DSP {
 
@@ -117,10 +120,8 @@ void SpectralFreeze::OutputFrozen(Spectrum& out) {
     const int n = mFrozenPhases.Size();
     Array<float>& outMag = out.GetMagBuffer();
     Array<float>& outPhase = out.GetPhaseBuffer();
-    for (int k = 0; k < n; ++k) {
-        mFrozenPhases[k] = WrapPhase(mFrozenPhases[k] + mIncrements[k]);
-        outPhase[k] = mFrozenPhases[k];
-    }
+    WrapPhaseSums(mFrozenPhases.GetPtr(), mIncrements.GetPtr(), n, mFrozenPhases.GetPtr());
+    std::copy_n(mFrozenPhases.GetPtr(), n, outPhase.GetPtr());
     const float lowGain = DecayGain(mElapsedSec, mLowDecaySec);
     const float highGain = DecayGain(mElapsedSec, mHighDecaySec);
     const int cutoff = static_cast<int>(mCutoffBin);
