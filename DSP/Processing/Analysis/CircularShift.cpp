@@ -50,9 +50,24 @@ bool CircularShift::Do(const Array<float>& in, Array<float>& out) {
         first += size;
     const float* begin = in.GetPtr();
     float* target = out.GetPtr();
-    if (begin == target)
-        std::rotate(target, target + first, target + size);
-    else
+    if (begin == target) {
+        // In place: the shorter part waits in a small buffer while the longer one moves
+        // (std::rotate moves element by element); longer parts than the buffer rotate.
+        constexpr int kBuffered = 2048;
+        float buffer[kBuffered];
+        const int tail = size - first;
+        if (first <= tail && first <= kBuffered) {
+            std::copy_n(target, first, buffer);
+            std::copy_n(target + first, tail, target);
+            std::copy_n(buffer, first, target + tail);
+        } else if (tail <= kBuffered) {
+            std::copy_n(target + first, tail, buffer);
+            std::copy_backward(target, target + first, target + size);
+            std::copy_n(buffer, tail, target);
+        } else {
+            std::rotate(target, target + first, target + size);
+        }
+    } else
         std::rotate_copy(begin, begin + first, begin + size, target);
     return true;
 }

@@ -16,24 +16,26 @@ CircularShift Shift(float amount) {
     return CircularShift(config);
 }
 
-// out[(i + k) mod N] = in[i] with k the amount truncated toward zero, in place or not; shifts
-// longer than the buffer wrap around, and shifting back restores the input.
+// out[(i + k) mod N] = in[i] with k the amount truncated toward zero, in place or not (either
+// part the shorter, or both long); shifts longer than the buffer wrap around, and shifting back
+// restores the input.
 TEST(CircularShiftTest, RotatesByTheTruncatedAmountAndBack) {
-    const int n = 1024;
-    const Array<float> in = ArrayOf(RandomSamples(n, 1));
-    for (float amount : {3.0f, 3.9f, -3.9f, 0.0f, -512.0f, 511.0f, 1023.0f, 1027.0f, -2051.0f}) {
-        const int k = int(amount);
-        CircularShift forward = Shift(amount), backward = Shift(float(-k));
-        Array<float> copy(n), inPlace = in;
-        forward.Do(in, copy);
-        forward.Do(inPlace, inPlace);
-        for (int i = 0; i < n; ++i) {
-            ASSERT_EQ(copy[((i + k) % n + n) % n], in[i]) << "amount " << amount << " at " << i;
-            ASSERT_EQ(inPlace[i], copy[i]) << "amount " << amount << " at " << i;
+    for (int n : {1024, 8192})
+        for (float amount :
+             {3.0f, 3.9f, -3.9f, 0.0f, -512.0f, 511.0f, 1023.0f, 1027.0f, -2051.0f, 3000.0f}) {
+            const Array<float> in = ArrayOf(RandomSamples(n, 1));
+            const int k = int(amount);
+            CircularShift forward = Shift(amount), backward = Shift(float(-k));
+            Array<float> copy(n), inPlace = in;
+            forward.Do(in, copy);
+            forward.Do(inPlace, inPlace);
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(copy[((i + k) % n + n) % n], in[i]) << "amount " << amount << " at " << i;
+                ASSERT_EQ(inPlace[i], copy[i]) << "amount " << amount << " at " << i;
+            }
+            backward.Do(copy, copy);
+            EXPECT_EQ(Samples(copy), Samples(in)) << "amount " << amount;
         }
-        backward.Do(copy, copy);
-        EXPECT_EQ(Samples(copy), Samples(in)) << "amount " << amount;
-    }
 }
 
 TEST(CircularShiftTest, DifferentSizesAreRefusedWithoutChange) {
