@@ -56,7 +56,7 @@ template <int W> struct Block : VectorLanes<W> {
         const VF upperOffset = Select(a, Splat(kPi), Select(b, Splat(kHalfPi), VF{}));
         const VF lowerOffset = Select(c, Splat(-kPi), Select(d, Splat(-kHalfPi), VF{}));
         const VF offset = Select(upper, upperOffset, lowerOffset);
-        const VF t = Select(second, negX / y, y / x);
+        const VF t = Select(second, negX, y) / Select(second, y, x); // one division per lane
         const VF angle = offset + AtanUnit(t);
         return Select((x == 0.0f) & (y == 0.0f), VF{}, angle);
     }
