@@ -201,6 +201,20 @@ template <int Sign> void BuildPassTwiddles(int m, const float* w, float* out) {
     }
 }
 
+// The tiles of the lane bit reversal for m points with tiles of 2^h rows of 2^h points: the
+// column pairs (mid << h, rev(mid) << h), mid <= rev(mid), of the bits between a row's and a
+// column's.
+void BuildTiles(int m, int h, std::vector<std::uint32_t>& tiles) {
+    const int bits = Log2(m) - 2 * h;
+    for (int mid = 0; mid < (1 << bits); ++mid) {
+        const int reversed = ReverseBits(mid, bits);
+        if (mid <= reversed) {
+            tiles.push_back(std::uint32_t(mid << h));
+            tiles.push_back(std::uint32_t(reversed << h));
+        }
+    }
+}
+
 // The lane kernels: the scalar passes above over several butterflies or split-step pairs at
 // once, their points kept interleaved, W / 2 points to a vector (real and imaginary lanes side
 // by side).
@@ -404,12 +418,12 @@ template <int W> struct Lanes : VectorLanes<W> {
     }
 
     DSP_LANE_INLINE void Run(int n, int isgn, float* a, const float* w,
-                             const std::vector<std::uint32_t>& swaps, const float* passTwiddles) {
+                             const std::vector<std::uint32_t>& tiles, const float* passTwiddles) {
         const int m = n / 2;
         const int nc = n / 4;
         const float* c = w + 2 * (m / 4);
         if (isgn >= 0) {
-            Permute(swaps, a);
+            Permute(m, tiles, a);
             Core<1>(m, a, passTwiddles);
             Split<1>(n, a, nc, c);
             const float evens = a[0], odds = a[1];
@@ -420,34 +434,68 @@ template <int W> struct Lanes : VectorLanes<W> {
             a[0] = 0.5f * (dc + nyquist);
             a[1] = 0.5f * (dc - nyquist);
             Split<-1>(n, a, nc, c);
-            Permute(swaps, a);
+            Permute(m, tiles, a);
             Core<-1>(m, a, passTwiddles + PassTwiddleSize(m));
         }
     }
 
-    // The bit reversal as its list of swaps, each complex point moved as one 64-bit value.
-    DSP_LANE_INLINE void Permute(const std::vector<std::uint32_t>& swaps, float* a) {
-        const std::uint32_t* pair = swaps.data();
-        const std::uint32_t* end = pair + swaps.size();
+    // The bit reversal in square tiles. With P = W / 2 points to a vector and h = log2 P, point
+    // [a | mid | c] (a and c of h bits) moves to [rev c | rev mid | rev a]: the P rows a of
+    // the tile at column mid << h, each one vector, transposed with rows and columns in
+    // bit-reversed order, are the rows of the tile at rev(mid) << h. `tiles` holds the column
+    // pairs (mid, rev mid) with mid <= rev mid; a pair of different tiles trades places.
+    DSP_LANE_INLINE void Permute(int n, const std::vector<std::uint32_t>& tiles, float* a) {
+        constexpr int P = W / 2;
+        const int row = 2 * (n / P); // floats from one row of a tile to the next
+        const std::uint32_t* pair = tiles.data();
+        const std::uint32_t* end = pair + tiles.size();
         for (; pair != end; pair += 2) {
-            std::uint64_t x, y;
-            std::memcpy(&x, a + 2 * pair[0], 8);
-            std::memcpy(&y, a + 2 * pair[1], 8);
-            std::memcpy(a + 2 * pair[0], &y, 8);
-            std::memcpy(a + 2 * pair[1], &x, 8);
+            float* first = a + 2 * pair[0];
+            float* second = a + 2 * pair[1];
+            VF x[P];
+            Transposed(first, row, x);
+            if (first != second) {
+                VF y[P];
+                Transposed(second, row, y);
+                for (int r = 0; r < P; ++r)
+                    Store(first + r * row, y[r]);
+            }
+            for (int r = 0; r < P; ++r)
+                Store(second + r * row, x[r]);
+        }
+    }
+    // The tile's rows read from p, its bit-reversed transpose into t.
+    DSP_LANE_INLINE void Transposed(const float* p, int row, VF* t) {
+        using Points = typename LaneTypes<W / 2>::VD; // one 64-bit lane per point
+        if constexpr (W == 4) {
+            const Points r0 = (Points)Load(p), r1 = (Points)Load(p + row);
+            t[0] = (VF)__builtin_shufflevector(r0, r1, 0, 2);
+            t[1] = (VF)__builtin_shufflevector(r0, r1, 1, 3);
+        } else {
+            // Rows in the order 0, 2, 1, 3; columns 0, 2, 1, 3 of their transpose.
+            const Points r0 = (Points)Load(p), r1 = (Points)Load(p + 2 * row);
+            const Points r2 = (Points)Load(p + row), r3 = (Points)Load(p + 3 * row);
+            const Points t0 = __builtin_shufflevector(r0, r1, 0, 4, 2, 6);
+            const Points t1 = __builtin_shufflevector(r0, r1, 1, 5, 3, 7);
+            const Points t2 = __builtin_shufflevector(r2, r3, 0, 4, 2, 6);
+            const Points t3 = __builtin_shufflevector(r2, r3, 1, 5, 3, 7);
+            t[0] = (VF)__builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+            t[2] = (VF)__builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+            t[1] = (VF)__builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+            t[3] = (VF)__builtin_shufflevector(t1, t3, 2, 3, 6, 7);
         }
     }
 };
 
 void RunFourLanes(int n, int isgn, float* a, const float* w,
-                  const std::vector<std::uint32_t>& swaps, const float* passTwiddles) {
-    Lanes<4>::Run(n, isgn, a, w, swaps, passTwiddles);
+                  const std::vector<std::uint32_t>& tiles, const float* passTwiddles) {
+    Lanes<4>::Run(n, isgn, a, w, tiles, passTwiddles);
 }
 
 __attribute__((target("avx2"))) void RunEightLanes(int n, int isgn, float* a, const float* w,
-                                                   const std::vector<std::uint32_t>& swaps,
+                                                   const std::vector<std::uint32_t>& tiles,
                                                    const float* passTwiddles) {
-    Lanes<8>::Run(n, isgn, a, w, swaps, passTwiddles);
+    Lanes<8>::Run(n, isgn, a, w, tiles, passTwiddles);
 }
 
 } // namespace
@@ -465,18 +513,13 @@ void RealDFT::Setup(int n) {
     mWorkArea.assign(WorkAreaSize(n), 0);
     mTable.assign(TableSize(n), 0.0f);
     BuildTables(n, mWorkArea.data(), mTable.data());
-    mSwaps.clear();
+    mFourLaneTiles.clear();
+    mEightLaneTiles.clear();
     mPassTwiddles.clear();
     if (n >= kSmallestLaneSize) {
         const int m = n / 2;
-        const int bits = Log2(m);
-        for (int i = 0; i < m; ++i) {
-            const int r = ReverseBits(i, bits);
-            if (i < r) {
-                mSwaps.push_back(std::uint32_t(i));
-                mSwaps.push_back(std::uint32_t(r));
-            }
-        }
+        BuildTiles(m, 1, mFourLaneTiles);
+        BuildTiles(m, 2, mEightLaneTiles);
         const int size = PassTwiddleSize(m);
         mPassTwiddles.assign(2 * size, 0.0f);
         BuildPassTwiddles<1>(m, mTable.data(), mPassTwiddles.data());
@@ -488,7 +531,8 @@ void RealDFT::Setup(int n) {
 void RealDFT::Release() {
     std::vector<int>().swap(mWorkArea);
     std::vector<float>().swap(mTable);
-    std::vector<std::uint32_t>().swap(mSwaps);
+    std::vector<std::uint32_t>().swap(mFourLaneTiles);
+    std::vector<std::uint32_t>().swap(mEightLaneTiles);
     std::vector<float>().swap(mPassTwiddles);
     mSize = 0;
 }
@@ -501,9 +545,9 @@ void RealDFT::TransformWith(Kernels kernels, float* a, int isgn) const {
     if (mSize < kSmallestLaneSize || kernels == Kernels::eScalar)
         Run(mSize, isgn, a, mWorkArea.data(), mTable.data());
     else if (kernels == Kernels::eEightLanes)
-        RunEightLanes(mSize, isgn, a, mTable.data(), mSwaps, mPassTwiddles.data());
+        RunEightLanes(mSize, isgn, a, mTable.data(), mEightLaneTiles, mPassTwiddles.data());
     else
-        RunFourLanes(mSize, isgn, a, mTable.data(), mSwaps, mPassTwiddles.data());
+        RunFourLanes(mSize, isgn, a, mTable.data(), mFourLaneTiles, mPassTwiddles.data());
 }
 
 void RealDFT::rdft(int n, int isgn, float* a, int* ip, float* w) {

@@ -87,10 +87,11 @@ private:
     int mSize = 0;
     std::vector<int> mWorkArea;
     std::vector<float> mTable;
-    // For the lane kernels (sizes from 64): the index pairs (i, r), i < r, of the complex points
-    // the bit reversal swaps, and per direction and middle pass of the complex core the twiddles
-    // of its q butterfly columns as six rows of q values: w1 (re, im), w2 (re, im), w3 (re, im).
-    std::vector<std::uint32_t> mSwaps;
+    // For the lane kernels (sizes from 64): the tiles of the bit reversal for four and for
+    // eight lanes, and per direction and middle pass of the complex core the twiddles of its
+    // butterfly columns.
+    std::vector<std::uint32_t> mFourLaneTiles;
+    std::vector<std::uint32_t> mEightLaneTiles;
     std::vector<float> mPassTwiddles;
 };
 
