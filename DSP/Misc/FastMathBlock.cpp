@@ -13,7 +13,6 @@ template <int W> struct Block : VectorLanes<W> {
     using L = VectorLanes<W>;
     using VF = typename L::VF;
     using VI = typename L::VI;
-    using VD = typename L::VD;
     using L::Abs;
     using L::AllSet;
     using L::Bits;
@@ -64,11 +63,17 @@ template <int W> struct Block : VectorLanes<W> {
     // The fast reduction range of DSP_sin and DSP_cos for angle / pi.
     DSP_LANE_INLINE VI FastRange(VF v) { return (v > -2048.0f) & (v < 2048.0f); }
 
-    // DSP_sin's polynomial on its reduced argument: the offset is added in double precision.
+    // DSP_sin's polynomial on its reduced argument. The scalar code adds its offset in double
+    // precision, where h + 1024.5 (h = v / 2, |h| < 1024) is exact, so its k - 1024 is
+    // floor(h + 1/2): here floor(h) plus one where h reaches floor(h) + 1/2 (both exact in
+    // single precision).
     DSP_LANE_INLINE VF SinReduced(VF v) {
-        const VD offset = __builtin_convertvector(v * 0.5f, VD) + 1024.5;
-        const VI k = __builtin_convertvector(offset, VI);
-        const VF r = v - __builtin_convertvector(2 * (k - 1024), VF);
+        const VF h = v * 0.5f;
+        const VI truncated = __builtin_convertvector(h, VI);
+        const VI below = truncated + (__builtin_convertvector(truncated, VF) > h); // floor(h)
+        const VF floorH = __builtin_convertvector(below, VF);
+        const VI k = below - (h >= floorH + 0.5f);
+        const VF r = v - __builtin_convertvector(2 * k, VF);
         const VF r2 = r * r;
         return r * (3.1415927410125732f +
                     r2 * (-5.167319297790527f +

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -90,7 +91,20 @@ TEST(FastMathBlock, PolarMatchesTheScalarBinForBinBitForBit) {
     }
 }
 
-// Phases beyond the fast reduction range and NaN phases send their block to the scalar code.
+// The phase nearest (2j + 1) pi whose angle / pi rounds to exactly 2j + 1 (the sine's
+// reduction then sits on a half turn), stepped by `ulps` from there.
+float OnHalfTurn(int j, int ulps) {
+    const float odd = float(2 * j + 1);
+    float phase = odd * 3.14159265f;
+    for (int step = 0; step < 64 && phase * 0.31830987334251404f != odd; ++step)
+        phase = std::nextafter(phase, phase * 0.31830987334251404f < odd ? 1e9f : -1e9f);
+    for (; ulps != 0; ulps -= ulps > 0 ? 1 : -1)
+        phase = std::nextafter(phase, ulps > 0 ? 1e9f : -1e9f);
+    return phase;
+}
+
+// Phases beyond the fast reduction range and NaN phases send their block to the scalar code;
+// phases on and beside half turns test the sine's rounding of its turn count.
 TEST(FastMathBlock, InterleavedMatchesTheScalarBinForBinBitForBit) {
     const int n = 4099;
     const std::vector<float> mag = Values(n, 3);
@@ -100,6 +114,7 @@ TEST(FastMathBlock, InterleavedMatchesTheScalarBinForBinBitForBit) {
     for (int k = 0; k < n; ++k)
         phase[size_t(k)] = k % 97 == 0    ? (k % 2 ? 7000.f : -3e11f)
                            : k % 101 == 0 ? NAN
+                           : k % 3 == 0   ? OnHalfTurn(k % 2047 - 1023, k % 5 - 2)
                                           : angle(rng);
     std::vector<float> bins(static_cast<size_t>(2 * n));
     for (auto* interleave :
