@@ -88,10 +88,18 @@ void SpectralSynthesis::ConfigureData() {
 bool SpectralSynthesis::Do(const Spectrum& in, Audio& out) {
     const int h = mConfig.GetHopSize();
     mIFFT.Do(in, mIFFTOutput);
-    mCircularShift.Do(mIFFTOutput, mIFFTOutput);
+    // The 2h samples around the centre of the frame circularly shifted by the shift's amount,
+    // read straight from the unshifted frame.
     const int centre = int((mConfig.GetAnalWindowSize() - 1) * 0.5);
+    const int n = mIFFTOutput.GetSize();
     const float* frame = mIFFTOutput.GetBuffer().GetPtr();
-    std::copy(frame + centre - h, frame + centre + h, mChunk.GetBuffer().GetPtr());
+    float* chunk = mChunk.GetBuffer().GetPtr();
+    int from = (centre - h - mCircularShift.GetShift()) % n;
+    if (from < 0)
+        from += n;
+    const int first = std::min(2 * h, n - from);
+    std::copy_n(frame + from, first, chunk);
+    std::copy_n(frame, 2 * h - first, chunk + first);
     mMultiplier.Do(mChunk, mSynthWindow, out);
     return true;
 }
