@@ -135,11 +135,17 @@ void SpectralDelay::DelayBand(Band& band, float delayFrames, float feedback, int
 
     // Mixed straight into the slot being stored; with no delay that is the slot the echo is
     // read from, each bin read before it is overwritten.
-    ComplexTmpl<float>* feed = band.line.WriteSlot();
+    static_assert(sizeof(ComplexTmpl<float>) == 2 * sizeof(float), "bins are two floats");
+    // Real and imaginary parts mix alike, so the bins are walked as 2 * width floats; the echo
+    // may be the slot being written, but only ever at the same index.
+    float* feed = reinterpret_cast<float*>(band.line.WriteSlot());
+    const auto* echoParts = reinterpret_cast<const float*>(echo);
+    const auto* currentParts = reinterpret_cast<const float*>(current);
     const float dry = 1.f - feedback;
-    for (int k = 0; k < width; ++k) {
-        const ComplexTmpl<float> mixed = echo[k] * feedback + current[k] * dry;
-        feed[k] = ComplexTmpl<float>(FiniteOrZero(mixed.Real()), FiniteOrZero(mixed.Imag()));
+#pragma GCC ivdep
+    for (int j = 0; j < 2 * width; ++j) {
+        const float mixed = echoParts[j] * feedback + currentParts[j] * dry;
+        feed[j] = FiniteOrZero(mixed);
     }
 
     const ComplexTmpl<float>* delayed = band.line.Push();
