@@ -18,7 +18,6 @@ SpectralAnalysis::~SpectralAnalysis() = default;
 
 void SpectralAnalysis::AttachChildren() {
     mWindowGenerator.SetParent(this);
-    mMultiplier.SetParent(this);
     mCircularShift.SetParent(this);
     mFFT.SetParent(this);
 }
@@ -68,13 +67,22 @@ bool SpectralAnalysis::Do(const Audio& in, Spectrum& out) {
     const int fftSize = mConfig.GetFFTSize();
     const int taken = std::clamp(in.GetSize() - 1, 0, fftSize);
     const float* src = in.GetBuffer().GetPtr();
+    const float* window = mWindow.GetBuffer().GetPtr();
     float* frame = mAudioFrame.GetBuffer().GetPtr();
-    std::copy(src, src + taken, frame);
-    std::fill(frame + taken, frame + fftSize, 0.0f);
     mAudioFrame.SetSampleRate(in.GetSampleRate());
 
-    mMultiplier.Do(mWindow, mAudioFrame, mAudioFrame);
-    mCircularShift.Do(mAudioFrame, mAudioFrame);
+    // Windowed and circularly shifted in one pass: windowed sample i lands at (i + shift) mod
+    // the transform size, as the shift would move it.
+    int start = mCircularShift.GetShift() % fftSize;
+    if (start < 0)
+        start += fftSize;
+    const int wrap = fftSize - start; // the first sample that wraps to the frame's start
+    auto windowed = [&](int begin, int end, float* to) {
+        for (int i = begin; i < end; ++i)
+            to[i - begin] = (i < taken ? src[i] : 0.0f) * window[i];
+    };
+    windowed(0, wrap, frame + start);
+    windowed(wrap, fftSize, frame);
     return mFFT.Do(mAudioFrame, out);
 }
 

@@ -5,7 +5,6 @@
 #include "DSP/Data/Spectrum.hpp"
 #include "DSP/Misc/Ports/AudioInPort.hpp"
 #include "DSP/Misc/Ports/OutPort.hpp"
-#include "DSP/Processing/Analysis/BinaryAudioOp.hpp"
 #include "DSP/Processing/Analysis/CircularShift.hpp"
 #include "DSP/Processing/Analysis/FFT_ooura.hpp"
 #include "DSP/Processing/Analysis/SpectralAnalysisConfig.hpp"
@@ -49,7 +48,6 @@ private:
 
     SpectralAnalysisConfig mConfig;
     WindowGenerator mWindowGenerator;
-    BinaryAudioOp<Multiply<float>> mMultiplier;
     CircularShift mCircularShift;
     FFT_ooura mFFT;
     Audio mAudioFrame;
