@@ -547,13 +547,20 @@ bool QuorvelAudio::readOutputRun(float** outputs, int channels, unsigned int fir
         int at = mOutputRead;
         for (unsigned int left = count; left > 0;) {
             const auto length = std::min(left, unsigned(kOutputRingSize - at));
+            float* slots = ring + at;
             if (out) {
-                for (unsigned int k = 0; k < length; ++k)
-                    clipped = clipped || ring[at + int(k)] >= 1.0f;
-                std::memcpy(out, ring + at, length * sizeof(float));
+                int reached = 0;
+                for (unsigned int k = 0; k < length; ++k) {
+                    const float y = slots[k];
+                    out[k] = y;
+                    reached |= y >= 1.0f;
+                    slots[k] = 0.0f;
+                }
+                clipped = clipped || reached != 0;
                 out += length;
+            } else {
+                std::fill_n(slots, length, 0.0f);
             }
-            std::memset(ring + at, 0, length * sizeof(float));
             at = (at + int(length)) & kOutputMask;
             left -= length;
         }
