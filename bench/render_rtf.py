@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Real-time factor of `quorvel render` per program on a 60 s stereo 44.1 kHz file.
 
-usage: bench/render_rtf.py [path/to/quorvel] [seconds] [--harmonic] [--repeat N] [--baseline Q]
+usage: bench/render_rtf.py [path/to/quorvel] [seconds] [--harmonic] [--repeat N] [--baseline Q] [--fftw F]
 
 Writes a test file (a harmonic tone plus noise, 16-bit WAV) to a temporary folder, renders it
-through every available program and prints seconds of audio rendered per second of wall time.
+through every available program and prints seconds of audio rendered per second of CPU time,
+and each program's time over that of the bare FFTW short-time loop (quorvel_fftw_loop, built
+beside the benchmarks: read, window, transform both ways, overlap-add, write) on the same file
+in the same run. --fftw F names that program (default: build/bench/quorvel_fftw_loop).
 
 --harmonic: the eight harmonic programs instead, on a mono voice-like file (bench/voices.py's
 harmonic tone: a fundamental falling from 300 to 150 Hz with a 5.5 Hz vibrato of +-40 cents),
@@ -105,6 +108,7 @@ def main():
     parser.add_argument("--harmonic", action="store_true")
     parser.add_argument("--repeat", type=int, default=1)
     parser.add_argument("--baseline")
+    parser.add_argument("--fftw", default=os.path.join(here, "..", "build", "bench", "quorvel_fftw_loop"))
     options = parser.parse_args()
     quorvel, seconds, repeat = options.quorvel, options.seconds, options.repeat
     programs = json.loads(subprocess.run([quorvel, "programs", "--json"], check=True,
@@ -117,15 +121,18 @@ def main():
         write_test_file(source, seconds)
         print(f"{seconds:g} s stereo 44.1 kHz. The x real time and ratio columns use CPU time "
               f"(user + system), which other jobs on a shared machine do not inflate.")
-        print(f"{'program':<26} {'wall s':>8} {'CPU s':>8} {'x real time':>12}"
+        fftw = timed([options.fftw, source, os.path.join(folder, "fftw.wav")], repeat)
+        print(f"{'program':<26} {'wall s':>8} {'CPU s':>8} {'x real time':>12} {'ours/FFTW':>10}"
               + (f" {'baseline CPU s':>15} {'speed-up':>9}" if options.baseline else ""))
+        print(f"{'bare FFTW loop':<26} {fftw[0]:8.3f} {fftw[1]:8.3f} {seconds / fftw[1]:12.1f}")
         for program in programs:
             if not program["available"]:
                 continue
             args = ["render", source, os.path.join(folder, "out.wav"),
                     "--program", str(program["number"]), "--quiet"]
             ours = timed([quorvel] + args, repeat)
-            line = f"{program['name']:<26} {ours[0]:8.3f} {ours[1]:8.3f} {seconds / ours[1]:12.1f}"
+            line = (f"{program['name']:<26} {ours[0]:8.3f} {ours[1]:8.3f} {seconds / ours[1]:12.1f} "
+                    f"{ours[1] / fftw[1]:10.2f}")
             if options.baseline:
                 theirs = timed([options.baseline] + args, repeat)
                 line += f" {theirs[1]:15.3f} {theirs[1] / ours[1]:9.2f}"
