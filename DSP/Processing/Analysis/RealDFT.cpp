@@ -180,8 +180,9 @@ int PassTwiddleSize(int m) {
     return size;
 }
 
-// The twiddles MiddlePass<Sign> reads, each pass as six rows of its q columns, each value twice
-// (for the real and imaginary lane of a point): w1 real parts, w1 imaginary parts, w2 ..., w3 ...
+// The twiddles MiddlePass<Sign> reads, each pass as six rows of 2q floats, the values of its q
+// columns each twice (for the real and the imaginary lane of a point): the real parts of w1
+// (which multiplies x2), its imaginary parts, then w2's (x1) and w3's (x3).
 template <int Sign> void BuildPassTwiddles(int m, const float* w, float* out) {
     const int quarter = m / 4;
     for (int block = FirstMiddleBlock(m); block <= m; block *= 4) {
@@ -191,7 +192,6 @@ template <int Sign> void BuildPassTwiddles(int m, const float* w, float* out) {
             for (int power = 1; power <= 3; ++power) {
                 float re, im;
                 Rotation<Sign>(w, quarter, power * j * stride, re, im);
-                // Rows in the scalar pass's order of use: w1 (x2), w2 (x1), w3 (x3).
                 float* row = out + 4 * q * (power - 1);
                 row[2 * j] = row[2 * j + 1] = re;
                 row[2 * q + 2 * j] = row[2 * q + 2 * j + 1] = im;
