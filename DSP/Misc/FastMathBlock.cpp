@@ -176,6 +176,42 @@ template <int W> struct Block : VectorLanes<W> {
         for (; k < n; ++k)
             SumOfPolarBin(magA[k], phaseA[k], magB[k], phaseB[k], sign, mag[k], phase[k]);
     }
+
+    // The bin indices k ... k + W - 1 in double precision.
+    DSP_LANE_INLINE VD Indices(int k) {
+        VD index;
+        for (int i = 0; i < W; ++i)
+            index[i] = static_cast<double>(k + i);
+        return index;
+    }
+
+    DSP_LANE_INLINE void CombFilterPolar(const float* mag, const float* phase, double radPerBin,
+                                         int n, float* outMag, float* outPhase) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            const VF theta = __builtin_convertvector(Indices(k) * radPerBin, VF);
+            const VF vH = theta * 0.31830987334251404f;
+            const VF vZ = Load(phase + k) * 0.31830987334251404f;
+            if (!AllSet(FastRange(vH) & FastRange(vZ))) { // the scalar reference
+                for (int j = k; j < k + W; ++j)
+                    CombFilterBin(static_cast<float>(j * radPerBin), mag[j], phase[j], outMag[j],
+                                  outPhase[j]);
+                continue;
+            }
+            const VF hRe = (1.f + CosReduced(vH)) / 2.f;
+            const VF hIm = (1.f - SinReduced(vH)) / 2.f;
+            const VF m = Load(mag + k);
+            const VF zRe = m * CosReduced(vZ);
+            const VF zIm = m * SinReduced(vZ);
+            const VF re = hRe * zRe - hIm * zIm;
+            const VF im = hRe * zIm + hIm * zRe;
+            Store(outMag + k, Sqrt(re * re + im * im));
+            Store(outPhase + k, Atan2(im, re));
+        }
+        for (; k < n; ++k)
+            CombFilterBin(static_cast<float>(k * radPerBin), mag[k], phase[k], outMag[k],
+                          outPhase[k]);
+    }
 };
 
 bool HasAvx2() {
@@ -235,6 +271,17 @@ __attribute__((target("avx2"))) void SumOfPolarAvx2(const float* magA, const flo
     Block<8>::SumOfPolar(magA, phaseA, magB, phaseB, sign, n, mag, phase);
 }
 
+void CombFilterPolarSse2(const float* mag, const float* phase, double radPerBin, int n,
+                         float* outMag, float* outPhase) {
+    Block<4>::CombFilterPolar(mag, phase, radPerBin, n, outMag, outPhase);
+}
+
+__attribute__((target("avx2"))) void CombFilterPolarAvx2(const float* mag, const float* phase,
+                                                         double radPerBin, int n, float* outMag,
+                                                         float* outPhase) {
+    Block<8>::CombFilterPolar(mag, phase, radPerBin, n, outMag, outPhase);
+}
+
 bool Avx2Available() {
     return HasAvx2();
 }
@@ -269,6 +316,14 @@ void SumOfPolar(const float* magA, const float* phaseA, const float* magB, const
         FastMathBlockDetail::SumOfPolarAvx2(magA, phaseA, magB, phaseB, sign, n, mag, phase);
     else
         FastMathBlockDetail::SumOfPolarSse2(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+}
+
+void CombFilterPolar(const float* mag, const float* phase, double radPerBin, int n, float* outMag,
+                     float* outPhase) {
+    if (HasAvx2())
+        FastMathBlockDetail::CombFilterPolarAvx2(mag, phase, radPerBin, n, outMag, outPhase);
+    else
+        FastMathBlockDetail::CombFilterPolarSse2(mag, phase, radPerBin, n, outMag, outPhase);
 }
 
 } // namespace DSP

@@ -65,6 +65,26 @@ inline void SumOfPolarBin(float magA, float phaseA, float magB, float phaseB, fl
 void SumOfPolar(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
                 float sign, int n, float* mag, float* phase);
 
+// One bin of a spectrum in magnitude and phase times the comb response at angle theta:
+// H = ((1 + DSP_cos θ) / 2, (1 - DSP_sin θ) / 2) times Z = (mag DSP_cos φ, mag DSP_sin φ), back
+// through DSP_sqrt and DSP_atan2.
+inline void CombFilterBin(float theta, float mag, float phase, float& outMag, float& outPhase) {
+    const float hRe = (1.f + DSP_cos(theta)) / 2.f;
+    const float hIm = (1.f - DSP_sin(theta)) / 2.f;
+    const float zRe = mag * DSP_cos(phase);
+    const float zIm = mag * DSP_sin(phase);
+    const float re = hRe * zRe - hIm * zIm;
+    const float im = hRe * zIm + hIm * zRe;
+    outMag = DSP_sqrt(re * re + im * im);
+    outPhase = DSP_atan2(im, re);
+}
+
+// For k in [0, n): CombFilterBin at θ = float(k · radPerBin) (the product in double precision)
+// of mag[k], phase[k] into outMag[k], outPhase[k]. The outputs may be the inputs themselves
+// (each bin is read before it is written), but must not overlap them otherwise.
+void CombFilterPolar(const float* mag, const float* phase, double radPerBin, int n, float* outMag,
+                     float* outPhase);
+
 namespace FastMathBlockDetail {
 // The two builds of each function above, four lanes on any x86-64 and eight with AVX2 (for
 // the tests; call the AVX2 ones only where Avx2Available()).
@@ -80,6 +100,10 @@ void SumOfPolarSse2(const float* magA, const float* phaseA, const float* magB, c
                     float sign, int n, float* mag, float* phase);
 void SumOfPolarAvx2(const float* magA, const float* phaseA, const float* magB, const float* phaseB,
                     float sign, int n, float* mag, float* phase);
+void CombFilterPolarSse2(const float* mag, const float* phase, double radPerBin, int n,
+                         float* outMag, float* outPhase);
+void CombFilterPolarAvx2(const float* mag, const float* phase, double radPerBin, int n,
+                         float* outMag, float* outPhase);
 bool Avx2Available();
 } // namespace FastMathBlockDetail
 

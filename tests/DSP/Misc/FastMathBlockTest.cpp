@@ -144,3 +144,33 @@ TEST(FastMathBlock, SumOfPolarMatchesTheScalarBinForBinBitForBit) {
         }
     }
 }
+
+// Comb angles up to 3e8 rad per bin (beyond the fast reduction range from the second bin on),
+// and NaN or wide phases, send their blocks to the scalar code; in place gives the same bits.
+TEST(FastMathBlock, CombFilterMatchesTheScalarBinForBinBitForBit) {
+    const int n = 1027;
+    const std::vector<float> mag = Values(n, 8);
+    std::vector<float> phase(static_cast<size_t>(n));
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<float> angle(-40.f, 40.f);
+    for (int k = 0; k < n; ++k)
+        phase[size_t(k)] = k % 89 == 0 ? -3e11f : k % 103 == 0 ? NAN : angle(rng);
+    std::vector<float> outMag(static_cast<size_t>(n)), outPhase(static_cast<size_t>(n));
+    for (auto* comb : Builds(&Detail::CombFilterPolarSse2, &Detail::CombFilterPolarAvx2)) {
+        for (double radPerBin : {0.0, 0.0123456789, 2.9, 9000.0, 3e8}) {
+            comb(mag.data(), phase.data(), radPerBin, n, outMag.data(), outPhase.data());
+            std::vector<float> inPlaceMag = mag, inPlacePhase = phase;
+            comb(inPlaceMag.data(), inPlacePhase.data(), radPerBin, n, inPlaceMag.data(),
+                 inPlacePhase.data());
+            for (int k = 0; k < n; ++k) {
+                float m = 0.f, p = 0.f;
+                DSP::CombFilterBin(static_cast<float>(k * radPerBin), mag[size_t(k)],
+                                   phase[size_t(k)], m, p);
+                ASSERT_EQ(BitsOf(outMag[size_t(k)]), BitsOf(m)) << k;
+                ASSERT_EQ(BitsOf(outPhase[size_t(k)]), BitsOf(p)) << k;
+                ASSERT_EQ(BitsOf(inPlaceMag[size_t(k)]), BitsOf(m)) << k;
+                ASSERT_EQ(BitsOf(inPlacePhase[size_t(k)]), BitsOf(p)) << k;
+            }
+        }
+    }
+}
