@@ -177,6 +177,31 @@ template <int W> struct Block : VectorLanes<W> {
             SumOfPolarBin(magA[k], phaseA[k], magB[k], phaseB[k], sign, mag[k], phase[k]);
     }
 
+    // std::floor: values of 2^23 and more in magnitude (and inf and NaN) are integers already;
+    // below, the truncation moves down by one where it rounded up, and a zero keeps x's sign.
+    DSP_LANE_INLINE VF Floor(VF x) {
+        const VI small = Abs(x) < 8388608.f;
+        VF t = __builtin_convertvector(__builtin_convertvector(Select(small, x, VF{}), VI), VF);
+        t = Select(t > x, t - 1.f, t);
+        t = Select(t == 0.f, FromBits(Bits(x) & static_cast<std::int32_t>(0x80000000u)), t);
+        return Select(small, t, x);
+    }
+
+    DSP_LANE_INLINE void HarmonicMismatchTerms(const float* freq, float trialHz, const float* scale,
+                                               const float* factor, const float* offset, int n,
+                                               float* terms) {
+        int i = 0;
+        for (; i + W <= n; i += W) {
+            const VF f = Load(freq + i);
+            const VF trial = Splat(trialHz);
+            const VF harmonic = Select(trial > f, trial, trial * Floor(f / trial + 0.5f));
+            const VF d = Abs(f - harmonic) / Load(scale + i);
+            Store(terms + i, d * Load(factor + i) - Load(offset + i));
+        }
+        for (; i < n; ++i)
+            terms[i] = HarmonicMismatchTerm(freq[i], trialHz, scale[i], factor[i], offset[i]);
+    }
+
     // The bin indices k ... k + W - 1 in double precision.
     DSP_LANE_INLINE VD Indices(int k) {
         VD index;
@@ -282,6 +307,17 @@ __attribute__((target("avx2"))) void CombFilterPolarAvx2(const float* mag, const
     Block<8>::CombFilterPolar(mag, phase, radPerBin, n, outMag, outPhase);
 }
 
+void HarmonicMismatchTermsSse2(const float* freq, float trialHz, const float* scale,
+                               const float* factor, const float* offset, int n, float* terms) {
+    Block<4>::HarmonicMismatchTerms(freq, trialHz, scale, factor, offset, n, terms);
+}
+
+__attribute__((target("avx2"))) void
+HarmonicMismatchTermsAvx2(const float* freq, float trialHz, const float* scale, const float* factor,
+                          const float* offset, int n, float* terms) {
+    Block<8>::HarmonicMismatchTerms(freq, trialHz, scale, factor, offset, n, terms);
+}
+
 bool Avx2Available() {
     return HasAvx2();
 }
@@ -324,6 +360,16 @@ void CombFilterPolar(const float* mag, const float* phase, double radPerBin, int
         FastMathBlockDetail::CombFilterPolarAvx2(mag, phase, radPerBin, n, outMag, outPhase);
     else
         FastMathBlockDetail::CombFilterPolarSse2(mag, phase, radPerBin, n, outMag, outPhase);
+}
+
+void HarmonicMismatchTerms(const float* freq, float trialHz, const float* scale,
+                           const float* factor, const float* offset, int n, float* terms) {
+    if (HasAvx2())
+        FastMathBlockDetail::HarmonicMismatchTermsAvx2(freq, trialHz, scale, factor, offset, n,
+                                                       terms);
+    else
+        FastMathBlockDetail::HarmonicMismatchTermsSse2(freq, trialHz, scale, factor, offset, n,
+                                                       terms);
 }
 
 } // namespace DSP

@@ -85,6 +85,20 @@ inline void CombFilterBin(float theta, float mag, float phase, float& outMag, fl
 void CombFilterPolar(const float* mag, const float* phase, double radPerBin, int n, float* outMag,
                      float* outPhase);
 
+// How far a measured frequency lies from the nearest harmonic of a trial fundamental (the
+// trial itself for frequencies below it), divided by scale, times factor, minus offset.
+inline float HarmonicMismatchTerm(float freq, float trialHz, float scale, float factor,
+                                  float offset) {
+    const float harmonic = trialHz > freq ? trialHz : trialHz * std::floor(freq / trialHz + 0.5f);
+    const float d = std::fabs(freq - harmonic) / scale;
+    return d * factor - offset;
+}
+
+// For i in [0, n): terms[i] = HarmonicMismatchTerm(freq[i], trialHz, scale[i], factor[i],
+// offset[i]).
+void HarmonicMismatchTerms(const float* freq, float trialHz, const float* scale,
+                           const float* factor, const float* offset, int n, float* terms);
+
 namespace FastMathBlockDetail {
 // The two builds of each function above, four lanes on any x86-64 and eight with AVX2 (for
 // the tests; call the AVX2 ones only where Avx2Available()).
@@ -104,6 +118,10 @@ void CombFilterPolarSse2(const float* mag, const float* phase, double radPerBin,
                          float* outMag, float* outPhase);
 void CombFilterPolarAvx2(const float* mag, const float* phase, double radPerBin, int n,
                          float* outMag, float* outPhase);
+void HarmonicMismatchTermsSse2(const float* freq, float trialHz, const float* scale,
+                               const float* factor, const float* offset, int n, float* terms);
+void HarmonicMismatchTermsAvx2(const float* freq, float trialHz, const float* scale,
+                               const float* factor, const float* offset, int n, float* terms);
 bool Avx2Available();
 } // namespace FastMathBlockDetail
 

@@ -1,7 +1,7 @@
 #include "DSP/Processing/Analysis/FundFreqDetect.hpp"
 
 #include "DSP/Misc/Err.hpp"
-#include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/FastMathBlock.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -75,7 +75,8 @@ void FundFreqDetect::EnsurePeakCapacity(int peaks) {
         return;
     const auto size = static_cast<std::size_t>(peaks);
     mRemoved.resize(size);
-    for (auto* scratch : {&mRefFreqHz, &mRefMagDb, &mWeight, &mMPFactor, &mMPOffsetTerm})
+    for (auto* scratch :
+         {&mRefFreqHz, &mRefMagDb, &mWeight, &mMPFactor, &mMPOffsetTerm, &mRefSqrtFreq, &mMPTerm})
         scratch->resize(size);
 }
 
@@ -250,54 +251,53 @@ void FundFreqDetect::ComputePeakWeights() {
         mWeight[i] = a;
         mMPFactor[i] = a3 + mConfig.GetMPFreqWeight() * a4;
         mMPOffsetTerm[i] = mConfig.GetMPOffset() * a4;
+        mRefSqrtFreq[i] = DSP_sqrt(mRefFreqHz[i]);
     }
     mnPMHarmonics = mnRef > 4 ? std::min(mnRef, mConfig.GetPMHarmonics()) : 10;
     mnMPPeaks = std::min(mnRef, mConfig.GetMPPeaks());
 }
 
 // Predicted-to-measured: how far each harmonic of the trial lies from its nearest peak;
-// measured-to-predicted: how far each peak lies from its nearest harmonic. Both run in one
-// pass over the reference peaks and stop early: the first once its harmonics pass the highest
-// peak, the second once the peaks lie above ten harmonics.
-float FundFreqDetect::MismatchError(float trialHz) const {
+// measured-to-predicted: how far each peak lies from its nearest harmonic. The first stops once
+// its harmonics pass the highest peak, the second once the peaks lie above ten harmonics.
+float FundFreqDetect::MismatchError(float trialHz) {
     const float* fr = mRefFreqHz.data();
     const float highestHz = fr[mnRef - 1];
     float pmSum = 0.f;
-    float mpSum = 0.f;
     int pmCount = mnPMHarmonics;
-    int mpCount = mnRef;
-    bool pmDone = false;
-    bool mpDone = false;
     float harmonicHz = trialHz;
     int nearest = 0;
-    for (int i = 0; i < mnRef && !(pmDone && mpDone); ++i) {
-        if (!pmDone && i < mnPMHarmonics) {
-            if (harmonicHz > highestHz) {
-                pmDone = true;
-                pmCount = i + 1;
-            } else {
-                while (nearest + 1 < mnRef && std::fabs(fr[nearest + 1] - harmonicHz) <
-                                                  std::fabs(fr[nearest] - harmonicHz))
-                    ++nearest;
-                const float d = std::fabs(fr[nearest] - harmonicHz) / DSP_sqrt(harmonicHz);
-                pmSum +=
-                    d + (mConfig.GetPMFreqWeight() * d - mConfig.GetPMOffset()) * mWeight[nearest];
-                harmonicHz += trialHz;
-            }
+    const int pmHarmonics = std::min(mnRef, mnPMHarmonics);
+    for (int i = 0; i < pmHarmonics; ++i) {
+        if (harmonicHz > highestHz) {
+            pmCount = i + 1;
+            break;
         }
-        if (!mpDone) {
-            if (!(trialHz > 500.f && fr[i] < 100.f)) {
-                const float harmonic =
-                    trialHz > fr[i] ? trialHz : trialHz * std::floor(fr[i] / trialHz + 0.5f);
-                const float d = std::fabs(fr[i] - harmonic) / DSP_sqrt(fr[i]);
-                mpSum += d * mMPFactor[i] - mMPOffsetTerm[i];
-            }
-            if (fr[i] > 10.f * trialHz && i > mnMPPeaks) {
-                mpDone = true;
-                mpCount = i + 1;
-            }
-        }
+        while (nearest + 1 < mnRef &&
+               std::fabs(fr[nearest + 1] - harmonicHz) < std::fabs(fr[nearest] - harmonicHz))
+            ++nearest;
+        const float d = std::fabs(fr[nearest] - harmonicHz) / DSP_sqrt(harmonicHz);
+        pmSum += d + (mConfig.GetPMFreqWeight() * d - mConfig.GetPMOffset()) * mWeight[nearest];
+        harmonicHz += trialHz;
     }
+
+    // The peaks compared: up to and including the first above ten harmonics (past the first
+    // MPPeaks), or all of them.
+    const float stopHz = 10.f * trialHz;
+    int mpCount = mnRef;
+    for (int i = mnMPPeaks + 1; i < mnRef; ++i)
+        if (fr[i] > stopHz) {
+            mpCount = i + 1;
+            break;
+        }
+    HarmonicMismatchTerms(fr, trialHz, mRefSqrtFreq.data(), mMPFactor.data(), mMPOffsetTerm.data(),
+                          mpCount, mMPTerm.data());
+    // Above 500 Hz, trials ignore the peaks below 100 Hz.
+    const bool skipLowPeaks = trialHz > 500.f;
+    float mpSum = 0.f;
+    for (int i = 0; i < mpCount; ++i)
+        if (!(skipLowPeaks && fr[i] < 100.f))
+            mpSum += mMPTerm[i];
     const float error = mConfig.GetPMWeight() * CompressedSum(pmSum) / static_cast<float>(pmCount) +
                         mConfig.GetMPWeight() * CompressedSum(mpSum) / static_cast<float>(mpCount);
     // A trial that the peaks cannot score (a peak at 0 Hz) must never win a comparison.

@@ -75,7 +75,7 @@ private:
     bool GenerateCandidates();
     void ComputePeakWeights();
     // The two-way mismatch error of a trial fundamental against the reference peaks.
-    float MismatchError(float trialHz) const;
+    float MismatchError(float trialHz);
     void MergeCandidates();
     void RefineBestCandidates();
     bool Unvoiced(Fundamental& out);
@@ -97,6 +97,10 @@ private:
     std::vector<float> mWeight;
     std::vector<float> mMPFactor;
     std::vector<float> mMPOffsetTerm;
+    // DSP_sqrt of each reference frequency.
+    std::vector<float> mRefSqrtFreq;
+    // The measured-to-predicted term of each peak for the trial being scored.
+    std::vector<float> mMPTerm;
     int mnRef = 0;
     // Strongest, second and third strongest reference positions; the strongest's values.
     int mStrongest = 0;

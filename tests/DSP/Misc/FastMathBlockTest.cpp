@@ -174,3 +174,26 @@ TEST(FastMathBlock, CombFilterMatchesTheScalarBinForBinBitForBit) {
         }
     }
 }
+
+// Frequencies and trials of every kind, including ratios that round to a half, ratios beyond
+// 2^23 (integral already) and negative ones (where the floor must not truncate towards zero).
+TEST(FastMathBlock, HarmonicMismatchTermsMatchTheScalarBitForBit) {
+    const int n = 1027;
+    std::vector<float> freq = Values(n, 10);
+    const std::vector<float> scale = Values(n, 11), factor = Values(n, 12), offset = Values(n, 13);
+    for (int k = 0; k < n; k += 7)
+        freq[size_t(k)] = 100.f * float(k % 23) + (k % 2 ? 50.f : -250.f);
+    std::vector<float> terms(static_cast<size_t>(n));
+    for (auto* mismatch :
+         Builds(&Detail::HarmonicMismatchTermsSse2, &Detail::HarmonicMismatchTermsAvx2)) {
+        for (float trial : {100.f, 0.37f, -3.f, 1e-30f, 0.f, 3e38f, NAN, INFINITY}) {
+            mismatch(freq.data(), trial, scale.data(), factor.data(), offset.data(), n,
+                     terms.data());
+            for (int k = 0; k < n; ++k)
+                ASSERT_EQ(BitsOf(terms[size_t(k)]),
+                          BitsOf(DSP::HarmonicMismatchTerm(freq[size_t(k)], trial, scale[size_t(k)],
+                                                           factor[size_t(k)], offset[size_t(k)])))
+                    << k << " " << trial;
+        }
+    }
+}
