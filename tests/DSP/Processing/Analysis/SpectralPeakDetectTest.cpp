@@ -1,6 +1,7 @@
 #include "DSP/Processing/Analysis/SpectralPeakDetect.hpp"
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
+#include "DSP/Misc/Ports/OutPort.hpp"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,47 @@ TEST(SpectralPeakDetectTest, NonFiniteMagnitudesYieldNoPeak) {
     ASSERT_EQ(out.GetnPeaks(), 1);
     EXPECT_EQ(out.GetFreq(0), 900.f);
     EXPECT_EQ(out.GetMag(0), -20.f);
+}
+
+// Through the ports a linear spectrum is read in dB: the same peaks (a flat top among them,
+// which looks bins up by frequency) as the explicit dB form gives. Its complex bins disagree
+// with its buffers and are never read.
+TEST(SpectralPeakDetectTest, PortsReadALinearSpectrumInDbAsItsBuffersGiveIt) {
+    const std::vector<float> db = {-100, -100, -50, -20, -20, -50, -100, -50, -30, -31, -100};
+    Spectrum linear;
+    linear.SetType(SpecTypeFlags({SpecTypeFlags::eMagPhase, SpecTypeFlags::eComplex}));
+    linear.SetSize(int(db.size()));
+    linear.SetSpectralRange(kRateHz / 2);
+    for (int k = 0; k < linear.GetSize(); ++k) {
+        linear.GetMagBuffer()[k] = std::pow(10.f, db[size_t(k)] / 20.f);
+        linear.GetPhaseBuffer()[k] = 0.3f * k - 1.f;
+        linear.GetComplexArray()[k] = ComplexTmpl<float>(float(k % 3), 0.f);
+    }
+    Spectrum inDb = linear;
+    inDb.ToDB();
+
+    GlobalProcessInfo::SetSampleRate(kRateHz);
+    SpectralPeakDetect detect;
+    SpectralPeakArray expected;
+    detect.Do(inDb, expected);
+    OutPort<Spectrum> source("Spectrum");
+    InPort<SpectralPeakArray> sink("Peaks");
+    source.ConnectToIn(detect.GetInput());
+    detect.GetOutput().ConnectToIn(sink);
+    source.GetData() = linear;
+    source.Produce();
+    EXPECT_TRUE(detect.Do());
+    GlobalProcessInfo::SetSampleRate(44100.f);
+    const SpectralPeakArray& got = sink.GetData();
+    ASSERT_EQ(expected.GetnPeaks(), 2);
+    ASSERT_EQ(got.GetnPeaks(), 2);
+    EXPECT_EQ(got.GetScale().GetValue(), EScale::eLog);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(got.GetFreq(i), expected.GetFreq(i));
+        EXPECT_EQ(got.GetMag(i), expected.GetMag(i));
+        EXPECT_EQ(got.GetPhase(i), expected.GetPhase(i));
+        EXPECT_EQ(got.GetBinWidth(i), expected.GetBinWidth(i));
+    }
 }
 
 } // namespace
