@@ -187,19 +187,35 @@ template <int W> struct Block : VectorLanes<W> {
         return Select(small, t, x);
     }
 
-    DSP_LANE_INLINE void HarmonicMismatchTerms(const float* freq, float trialHz, const float* scale,
-                                               const float* factor, const float* offset, int n,
-                                               float* terms) {
-        int i = 0;
-        for (; i + W <= n; i += W) {
-            const VF f = Load(freq + i);
-            const VF trial = Splat(trialHz);
-            const VF harmonic = Select(trial > f, trial, trial * Floor(f / trial + 0.5f));
-            const VF d = Abs(f - harmonic) / Load(scale + i);
-            Store(terms + i, d * Load(factor + i) - Load(offset + i));
+    // One lane per trial; each lane adds its terms in the scalar order.
+    DSP_LANE_INLINE void HarmonicMismatchSums(const float* freq, const float* scale,
+                                              const float* factor, const float* offset,
+                                              const int* counts, const float* trials, int nTrials,
+                                              float ignoreBelowHz, float ignoreAboveTrialHz,
+                                              float* sums) {
+        int t = 0;
+        for (; t + W <= nTrials; t += W) {
+            const VF trial = Load(trials + t);
+            VI count;
+            std::memcpy(&count, counts + t, sizeof count);
+            int longest = 0;
+            for (int j = 0; j < W; ++j)
+                longest = count[j] > longest ? count[j] : longest;
+            const VI trialIgnores = trial > ignoreAboveTrialHz;
+            VF sum{};
+            for (int i = 0; i < longest; ++i) {
+                const VF f = Splat(freq[i]);
+                const VF harmonic = Select(trial > f, trial, trial * Floor(f / trial + 0.5f));
+                const VF d = Abs(f - harmonic) / scale[i];
+                const VF term = d * factor[i] - offset[i];
+                const VI ignored = trialIgnores & (f < ignoreBelowHz);
+                sum = Select((i < count) & ~ignored, sum + term, sum);
+            }
+            Store(sums + t, sum);
         }
-        for (; i < n; ++i)
-            terms[i] = HarmonicMismatchTerm(freq[i], trialHz, scale[i], factor[i], offset[i]);
+        for (; t < nTrials; ++t)
+            sums[t] = HarmonicMismatchSum(freq, scale, factor, offset, counts[t], trials[t],
+                                          ignoreBelowHz, ignoreAboveTrialHz);
     }
 
     // The bin indices k ... k + W - 1 in double precision.
@@ -307,15 +323,20 @@ __attribute__((target("avx2"))) void CombFilterPolarAvx2(const float* mag, const
     Block<8>::CombFilterPolar(mag, phase, radPerBin, n, outMag, outPhase);
 }
 
-void HarmonicMismatchTermsSse2(const float* freq, float trialHz, const float* scale,
-                               const float* factor, const float* offset, int n, float* terms) {
-    Block<4>::HarmonicMismatchTerms(freq, trialHz, scale, factor, offset, n, terms);
+void HarmonicMismatchSumsSse2(const float* freq, const float* scale, const float* factor,
+                              const float* offset, const int* counts, const float* trials,
+                              int nTrials, float ignoreBelowHz, float ignoreAboveTrialHz,
+                              float* sums) {
+    Block<4>::HarmonicMismatchSums(freq, scale, factor, offset, counts, trials, nTrials,
+                                   ignoreBelowHz, ignoreAboveTrialHz, sums);
 }
 
 __attribute__((target("avx2"))) void
-HarmonicMismatchTermsAvx2(const float* freq, float trialHz, const float* scale, const float* factor,
-                          const float* offset, int n, float* terms) {
-    Block<8>::HarmonicMismatchTerms(freq, trialHz, scale, factor, offset, n, terms);
+HarmonicMismatchSumsAvx2(const float* freq, const float* scale, const float* factor,
+                         const float* offset, const int* counts, const float* trials, int nTrials,
+                         float ignoreBelowHz, float ignoreAboveTrialHz, float* sums) {
+    Block<8>::HarmonicMismatchSums(freq, scale, factor, offset, counts, trials, nTrials,
+                                   ignoreBelowHz, ignoreAboveTrialHz, sums);
 }
 
 bool Avx2Available() {
@@ -362,14 +383,17 @@ void CombFilterPolar(const float* mag, const float* phase, double radPerBin, int
         FastMathBlockDetail::CombFilterPolarSse2(mag, phase, radPerBin, n, outMag, outPhase);
 }
 
-void HarmonicMismatchTerms(const float* freq, float trialHz, const float* scale,
-                           const float* factor, const float* offset, int n, float* terms) {
+void HarmonicMismatchSums(const float* freq, const float* scale, const float* factor,
+                          const float* offset, const int* counts, const float* trials, int nTrials,
+                          float ignoreBelowHz, float ignoreAboveTrialHz, float* sums) {
     if (HasAvx2())
-        FastMathBlockDetail::HarmonicMismatchTermsAvx2(freq, trialHz, scale, factor, offset, n,
-                                                       terms);
+        FastMathBlockDetail::HarmonicMismatchSumsAvx2(freq, scale, factor, offset, counts, trials,
+                                                      nTrials, ignoreBelowHz, ignoreAboveTrialHz,
+                                                      sums);
     else
-        FastMathBlockDetail::HarmonicMismatchTermsSse2(freq, trialHz, scale, factor, offset, n,
-                                                       terms);
+        FastMathBlockDetail::HarmonicMismatchSumsSse2(freq, scale, factor, offset, counts, trials,
+                                                      nTrials, ignoreBelowHz, ignoreAboveTrialHz,
+                                                      sums);
 }
 
 } // namespace DSP

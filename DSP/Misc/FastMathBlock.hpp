@@ -94,10 +94,25 @@ inline float HarmonicMismatchTerm(float freq, float trialHz, float scale, float 
     return d * factor - offset;
 }
 
-// For i in [0, n): terms[i] = HarmonicMismatchTerm(freq[i], trialHz, scale[i], factor[i],
-// offset[i]).
-void HarmonicMismatchTerms(const float* freq, float trialHz, const float* scale,
-                           const float* factor, const float* offset, int n, float* terms);
+// The peaks' mismatch terms against one trial fundamental, summed in rising i over the first
+// count peaks; peaks below ignoreBelowHz are left out when the trial lies above
+// ignoreAboveTrialHz.
+inline float HarmonicMismatchSum(const float* freq, const float* scale, const float* factor,
+                                 const float* offset, int count, float trialHz, float ignoreBelowHz,
+                                 float ignoreAboveTrialHz) {
+    float sum = 0.f;
+    for (int i = 0; i < count; ++i)
+        if (!(trialHz > ignoreAboveTrialHz && freq[i] < ignoreBelowHz))
+            sum += HarmonicMismatchTerm(freq[i], trialHz, scale[i], factor[i], offset[i]);
+    return sum;
+}
+
+// For t in [0, nTrials): sums[t] = HarmonicMismatchSum over the first counts[t] peaks for
+// trials[t], several trials at once. A sum that is not a number may differ from the scalar
+// one in its sign bit (which of two NaNs an addition keeps depends on the operand order).
+void HarmonicMismatchSums(const float* freq, const float* scale, const float* factor,
+                          const float* offset, const int* counts, const float* trials, int nTrials,
+                          float ignoreBelowHz, float ignoreAboveTrialHz, float* sums);
 
 namespace FastMathBlockDetail {
 // The two builds of each function above, four lanes on any x86-64 and eight with AVX2 (for
@@ -118,10 +133,14 @@ void CombFilterPolarSse2(const float* mag, const float* phase, double radPerBin,
                          float* outMag, float* outPhase);
 void CombFilterPolarAvx2(const float* mag, const float* phase, double radPerBin, int n,
                          float* outMag, float* outPhase);
-void HarmonicMismatchTermsSse2(const float* freq, float trialHz, const float* scale,
-                               const float* factor, const float* offset, int n, float* terms);
-void HarmonicMismatchTermsAvx2(const float* freq, float trialHz, const float* scale,
-                               const float* factor, const float* offset, int n, float* terms);
+void HarmonicMismatchSumsSse2(const float* freq, const float* scale, const float* factor,
+                              const float* offset, const int* counts, const float* trials,
+                              int nTrials, float ignoreBelowHz, float ignoreAboveTrialHz,
+                              float* sums);
+void HarmonicMismatchSumsAvx2(const float* freq, const float* scale, const float* factor,
+                              const float* offset, const int* counts, const float* trials,
+                              int nTrials, float ignoreBelowHz, float ignoreAboveTrialHz,
+                              float* sums);
 bool Avx2Available();
 } // namespace FastMathBlockDetail
 
