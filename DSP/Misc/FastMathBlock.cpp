@@ -187,6 +187,38 @@ template <int W> struct Block : VectorLanes<W> {
         return Select(small, t, x);
     }
 
+    DSP_LANE_INLINE void PredictedMismatchSums(const float* harmonics, const float* peaks,
+                                               const float* weights, const int* counts, int nTrials,
+                                               int stride, float freqWeight, float offset,
+                                               float* sums) {
+        int t = 0;
+        for (; t + W <= nTrials; t += W) {
+            VI count;
+            std::memcpy(&count, counts + t, sizeof count);
+            int longest = 0;
+            for (int j = 0; j < W; ++j)
+                longest = count[j] > longest ? count[j] : longest;
+            VF sum{};
+            for (int h = 0; h < longest; ++h) {
+                const int i = h * stride + t;
+                const VF harmonic = Load(harmonics + i);
+                const VF d = Abs(Load(peaks + i) - harmonic) / Sqrt(harmonic);
+                const VF term = d + (freqWeight * d - offset) * Load(weights + i);
+                sum = Select(h < count, sum + term, sum);
+            }
+            Store(sums + t, sum);
+        }
+        for (; t < nTrials; ++t) {
+            float sum = 0.f;
+            for (int h = 0; h < counts[t]; ++h) {
+                const int i = h * stride + t;
+                sum +=
+                    PredictedMismatchTerm(harmonics[i], peaks[i], weights[i], freqWeight, offset);
+            }
+            sums[t] = sum;
+        }
+    }
+
     // One lane per trial; each lane adds its terms in the scalar order.
     DSP_LANE_INLINE void HarmonicMismatchSums(const float* freq, const float* scale,
                                               const float* factor, const float* offset,
@@ -323,6 +355,21 @@ __attribute__((target("avx2"))) void CombFilterPolarAvx2(const float* mag, const
     Block<8>::CombFilterPolar(mag, phase, radPerBin, n, outMag, outPhase);
 }
 
+void PredictedMismatchSumsSse2(const float* harmonics, const float* peaks, const float* weights,
+                               const int* counts, int nTrials, int stride, float freqWeight,
+                               float offset, float* sums) {
+    Block<4>::PredictedMismatchSums(harmonics, peaks, weights, counts, nTrials, stride, freqWeight,
+                                    offset, sums);
+}
+
+__attribute__((target("avx2"))) void
+PredictedMismatchSumsAvx2(const float* harmonics, const float* peaks, const float* weights,
+                          const int* counts, int nTrials, int stride, float freqWeight,
+                          float offset, float* sums) {
+    Block<8>::PredictedMismatchSums(harmonics, peaks, weights, counts, nTrials, stride, freqWeight,
+                                    offset, sums);
+}
+
 void HarmonicMismatchSumsSse2(const float* freq, const float* scale, const float* factor,
                               const float* offset, const int* counts, const float* trials,
                               int nTrials, float ignoreBelowHz, float ignoreAboveTrialHz,
@@ -381,6 +428,17 @@ void CombFilterPolar(const float* mag, const float* phase, double radPerBin, int
         FastMathBlockDetail::CombFilterPolarAvx2(mag, phase, radPerBin, n, outMag, outPhase);
     else
         FastMathBlockDetail::CombFilterPolarSse2(mag, phase, radPerBin, n, outMag, outPhase);
+}
+
+void PredictedMismatchSums(const float* harmonics, const float* peaks, const float* weights,
+                           const int* counts, int nTrials, int stride, float freqWeight,
+                           float offset, float* sums) {
+    if (HasAvx2())
+        FastMathBlockDetail::PredictedMismatchSumsAvx2(harmonics, peaks, weights, counts, nTrials,
+                                                       stride, freqWeight, offset, sums);
+    else
+        FastMathBlockDetail::PredictedMismatchSumsSse2(harmonics, peaks, weights, counts, nTrials,
+                                                       stride, freqWeight, offset, sums);
 }
 
 void HarmonicMismatchSums(const float* freq, const float* scale, const float* factor,

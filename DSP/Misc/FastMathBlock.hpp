@@ -94,6 +94,21 @@ inline float HarmonicMismatchTerm(float freq, float trialHz, float scale, float 
     return d * factor - offset;
 }
 
+// How far a predicted harmonic lies from its nearest measured peak, over DSP_sqrt of the
+// harmonic, plus that distance weighted by freqWeight, less offset, times the peak's weight.
+inline float PredictedMismatchTerm(float harmonicHz, float peakHz, float weight, float freqWeight,
+                                   float offset) {
+    const float d = std::fabs(peakHz - harmonicHz) / DSP_sqrt(harmonicHz);
+    return d + (freqWeight * d - offset) * weight;
+}
+
+// For t in [0, nTrials): sums[t] = the sum, in rising h over h < counts[t], of
+// PredictedMismatchTerm(harmonics[i], peaks[i], weights[i], freqWeight, offset) with
+// i = h · stride + t (one row of trials per harmonic number), several trials at once.
+void PredictedMismatchSums(const float* harmonics, const float* peaks, const float* weights,
+                           const int* counts, int nTrials, int stride, float freqWeight,
+                           float offset, float* sums);
+
 // The peaks' mismatch terms against one trial fundamental, summed in rising i over the first
 // count peaks; peaks below ignoreBelowHz are left out when the trial lies above
 // ignoreAboveTrialHz.
@@ -133,6 +148,12 @@ void CombFilterPolarSse2(const float* mag, const float* phase, double radPerBin,
                          float* outMag, float* outPhase);
 void CombFilterPolarAvx2(const float* mag, const float* phase, double radPerBin, int n,
                          float* outMag, float* outPhase);
+void PredictedMismatchSumsSse2(const float* harmonics, const float* peaks, const float* weights,
+                               const int* counts, int nTrials, int stride, float freqWeight,
+                               float offset, float* sums);
+void PredictedMismatchSumsAvx2(const float* harmonics, const float* peaks, const float* weights,
+                               const int* counts, int nTrials, int stride, float freqWeight,
+                               float offset, float* sums);
 void HarmonicMismatchSumsSse2(const float* freq, const float* scale, const float* factor,
                               const float* offset, const int* counts, const float* trials,
                               int nTrials, float ignoreBelowHz, float ignoreAboveTrialHz,

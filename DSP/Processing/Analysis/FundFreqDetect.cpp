@@ -66,6 +66,10 @@ bool FundFreqDetect::ConcreteConfigure(const ProcessingConfig& config) {
     mMergedCandidates.SetnMaxCandidates(capacity);
     mRawCandidates.Init();
     mMergedCandidates.Init();
+    const auto harmonicSlots =
+        static_cast<std::size_t>(std::max(mConfig.GetPMHarmonics(), 10) * kTrialBatch);
+    for (auto* slots : {&mPMHarmonicHz, &mPMPeakHz, &mPMPeakWeight})
+        slots->resize(harmonicSlots);
     mRawTrials.resize(static_cast<std::size_t>(capacity));
     mRawErrors.resize(static_cast<std::size_t>(capacity));
     EnsurePeakCapacity(kReservedPeaks);
@@ -273,26 +277,28 @@ void FundFreqDetect::MismatchErrors(const float* trials, int n, float* errors) {
     for (int start = 0; start < n; start += kTrialBatch) {
         const int batch = std::min(kTrialBatch, n - start);
         for (int t = 0; t < batch; ++t) {
+            // Each harmonic below the highest peak, with its nearest peak, for the batch sums.
             const float trialHz = trials[start + t];
-            float pmSum = 0.f;
             int pmCount = mnPMHarmonics;
             float harmonicHz = trialHz;
             int nearest = 0;
             const int pmHarmonics = std::min(mnRef, mnPMHarmonics);
-            for (int i = 0; i < pmHarmonics; ++i) {
+            int h = 0;
+            for (; h < pmHarmonics; ++h) {
                 if (harmonicHz > highestHz) {
-                    pmCount = i + 1;
+                    pmCount = h + 1;
                     break;
                 }
                 while (nearest + 1 < mnRef && std::fabs(fr[nearest + 1] - harmonicHz) <
                                                   std::fabs(fr[nearest] - harmonicHz))
                     ++nearest;
-                const float d = std::fabs(fr[nearest] - harmonicHz) / DSP_sqrt(harmonicHz);
-                pmSum +=
-                    d + (mConfig.GetPMFreqWeight() * d - mConfig.GetPMOffset()) * mWeight[nearest];
+                const auto at = static_cast<std::size_t>(h * kTrialBatch + t);
+                mPMHarmonicHz[at] = harmonicHz;
+                mPMPeakHz[at] = fr[nearest];
+                mPMPeakWeight[at] = mWeight[nearest];
                 harmonicHz += trialHz;
             }
-            mPMSum[t] = pmSum;
+            mPMTerms[t] = h;
             mPMCount[t] = pmCount;
             // The peaks compared: up to and including the first above ten harmonics (past the
             // first MPPeaks), or all of them.
@@ -305,6 +311,9 @@ void FundFreqDetect::MismatchErrors(const float* trials, int n, float* errors) {
                 }
             mMPCount[t] = mpCount;
         }
+        PredictedMismatchSums(mPMHarmonicHz.data(), mPMPeakHz.data(), mPMPeakWeight.data(),
+                              mPMTerms.data(), batch, kTrialBatch, mConfig.GetPMFreqWeight(),
+                              mConfig.GetPMOffset(), mPMSum.data());
         // Above 500 Hz, trials ignore the peaks below 100 Hz.
         HarmonicMismatchSums(fr, mRefSqrtFreq.data(), mMPFactor.data(), mMPOffsetTerm.data(),
                              mMPCount.data(), trials + start, batch, 100.f, 500.f, mMPSum.data());

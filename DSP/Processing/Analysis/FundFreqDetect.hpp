@@ -100,12 +100,19 @@ private:
     std::vector<float> mMPOffsetTerm;
     // DSP_sqrt of each reference frequency.
     std::vector<float> mRefSqrtFreq;
-    // Trials scored together, and per trial of a batch the two sums and their counts.
+    // Trials scored together, and per trial of a batch the two sums, their divisors and the
+    // number of harmonic terms.
     static constexpr int kTrialBatch = 32;
     std::array<float, kTrialBatch> mTrials{};
     std::array<float, kTrialBatch> mTrialErrors{};
     std::array<float, kTrialBatch> mPMSum{};
     std::array<int, kTrialBatch> mPMCount{};
+    std::array<int, kTrialBatch> mPMTerms{};
+    // Per harmonic number and trial of a batch (a row of kTrialBatch per harmonic number): the
+    // harmonic, its nearest peak and that peak's weight.
+    std::vector<float> mPMHarmonicHz;
+    std::vector<float> mPMPeakHz;
+    std::vector<float> mPMPeakWeight;
     std::array<float, kTrialBatch> mMPSum{};
     std::array<int, kTrialBatch> mMPCount{};
     // The raw candidates' frequencies and errors, one per place in the raw list.

@@ -207,3 +207,32 @@ TEST(FastMathBlock, HarmonicMismatchSumsMatchTheScalarBitForBit) {
         }
     }
 }
+
+// Harmonics, peaks and weights of every kind in rows of 37 trials (blocks and a remainder),
+// each trial with its own count.
+TEST(FastMathBlock, PredictedMismatchSumsMatchTheScalarBitForBit) {
+    const int trials = 37, rows = 12, n = trials * rows;
+    const std::vector<float> harmonics = Values(n, 14), peaks = Values(n, 15),
+                             weights = Values(n, 16);
+    std::vector<int> counts;
+    for (int t = 0; t < trials; ++t)
+        counts.push_back((t * 5) % (rows + 1));
+    std::vector<float> sums(static_cast<size_t>(trials));
+    for (auto* mismatch :
+         Builds(&Detail::PredictedMismatchSumsSse2, &Detail::PredictedMismatchSumsAvx2)) {
+        mismatch(harmonics.data(), peaks.data(), weights.data(), counts.data(), trials, trials,
+                 1.4f, 0.5f, sums.data());
+        for (int t = 0; t < trials; ++t) {
+            float expected = 0.f;
+            for (int h = 0; h < counts[size_t(t)]; ++h) {
+                const size_t i = size_t(h * trials + t);
+                expected +=
+                    DSP::PredictedMismatchTerm(harmonics[i], peaks[i], weights[i], 1.4f, 0.5f);
+            }
+            if (std::isnan(expected)) // which NaN a sum of two NaNs keeps is the compiler's
+                ASSERT_TRUE(std::isnan(sums[size_t(t)])) << t;
+            else
+                ASSERT_EQ(BitsOf(sums[size_t(t)]), BitsOf(expected)) << t;
+        }
+    }
+}
