@@ -250,6 +250,30 @@ template <int W> struct Block : VectorLanes<W> {
                                           ignoreBelowHz, ignoreAboveTrialHz);
     }
 
+    // DSP_log2.
+    DSP_LANE_INLINE VF Log2(VF x) {
+        const VI bits = Bits(x);
+        const VF f = __builtin_convertvector(bits & 0x7fffff, VF) * 1.1920929e-7f;
+        const VF poly =
+            f *
+            (1.4425449f +
+             f * (-0.71814525f +
+                  f * (0.45754918f + f * (-0.27790534f + f * (0.12179791f + f * -0.025841450f)))));
+        const VF log2 = poly + __builtin_convertvector(((bits >> 23) & 0xff) - 127, VF);
+        return Select(x > 0.0f, log2, Splat(-1e8f));
+    }
+
+    DSP_LANE_INLINE void ScaledLog2WithFloor(const float* x, int n, float below, float floorValue,
+                                             float scale, float* out) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            const VF v = Load(x + k);
+            Store(out + k, Select(v < below, Splat(floorValue), scale * Log2(v)));
+        }
+        for (; k < n; ++k)
+            out[k] = x[k] < below ? floorValue : scale * DSP_log2(x[k]);
+    }
+
     // The bin indices k ... k + W - 1 in double precision.
     DSP_LANE_INLINE VD Indices(int k) {
         VD index;
@@ -386,6 +410,17 @@ HarmonicMismatchSumsAvx2(const float* freq, const float* scale, const float* fac
                                    ignoreBelowHz, ignoreAboveTrialHz, sums);
 }
 
+void ScaledLog2WithFloorSse2(const float* x, int n, float below, float floorValue, float scale,
+                             float* out) {
+    Block<4>::ScaledLog2WithFloor(x, n, below, floorValue, scale, out);
+}
+
+__attribute__((target("avx2"))) void ScaledLog2WithFloorAvx2(const float* x, int n, float below,
+                                                             float floorValue, float scale,
+                                                             float* out) {
+    Block<8>::ScaledLog2WithFloor(x, n, below, floorValue, scale, out);
+}
+
 bool Avx2Available() {
     return HasAvx2();
 }
@@ -452,6 +487,14 @@ void HarmonicMismatchSums(const float* freq, const float* scale, const float* fa
         FastMathBlockDetail::HarmonicMismatchSumsSse2(freq, scale, factor, offset, counts, trials,
                                                       nTrials, ignoreBelowHz, ignoreAboveTrialHz,
                                                       sums);
+}
+
+void ScaledLog2WithFloor(const float* x, int n, float below, float floorValue, float scale,
+                         float* out) {
+    if (HasAvx2())
+        FastMathBlockDetail::ScaledLog2WithFloorAvx2(x, n, below, floorValue, scale, out);
+    else
+        FastMathBlockDetail::ScaledLog2WithFloorSse2(x, n, below, floorValue, scale, out);
 }
 
 } // namespace DSP

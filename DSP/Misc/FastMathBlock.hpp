@@ -129,6 +129,12 @@ void HarmonicMismatchSums(const float* freq, const float* scale, const float* fa
                           const float* offset, const int* counts, const float* trials, int nTrials,
                           float ignoreBelowHz, float ignoreAboveTrialHz, float* sums);
 
+// For k in [0, n): out[k] = x[k] < below ? floorValue : scale · DSP_log2(x[k]) (the
+// logarithm first, then the product), as a conversion to decibels with a silence floor is. out
+// may be x itself.
+void ScaledLog2WithFloor(const float* x, int n, float below, float floorValue, float scale,
+                         float* out);
+
 namespace FastMathBlockDetail {
 // The two builds of each function above, four lanes on any x86-64 and eight with AVX2 (for
 // the tests; call the AVX2 ones only where Avx2Available()).
@@ -162,6 +168,10 @@ void HarmonicMismatchSumsAvx2(const float* freq, const float* scale, const float
                               const float* offset, const int* counts, const float* trials,
                               int nTrials, float ignoreBelowHz, float ignoreAboveTrialHz,
                               float* sums);
+void ScaledLog2WithFloorSse2(const float* x, int n, float below, float floorValue, float scale,
+                             float* out);
+void ScaledLog2WithFloorAvx2(const float* x, int n, float below, float floorValue, float scale,
+                             float* out);
 bool Avx2Available();
 } // namespace FastMathBlockDetail
 

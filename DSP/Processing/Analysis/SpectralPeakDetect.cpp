@@ -212,10 +212,8 @@ void SpectralPeakDetect::CopyInDb(const Spectrum& input) {
     mWorkSpectrum.SetSize(n);
     mWorkSpectrum.SetSpectralRange(input.GetSpectralRange());
     mWorkSpectrum.SetScale(EScale(EScale::eLog));
-    const float* mag = input.GetMagBuffer().GetPtr();
-    float* magDb = mWorkSpectrum.GetMagBuffer().GetPtr();
-    for (int k = 0; k < n; ++k)
-        magDb[k] = LinearToDbWithSilence(mag[k]);
+    LinearBlockToDbWithSilence(input.GetMagBuffer().GetPtr(), n,
+                               mWorkSpectrum.GetMagBuffer().GetPtr());
     std::copy_n(input.GetPhaseBuffer().GetPtr(), n, mWorkSpectrum.GetPhaseBuffer().GetPtr());
 }
 

@@ -236,3 +236,20 @@ TEST(FastMathBlock, PredictedMismatchSumsMatchTheScalarBitForBit) {
         }
     }
 }
+
+// Values of every kind (zero, negative, denormal, at the floor, huge, inf, NaN), in place.
+TEST(FastMathBlock, ScaledLog2WithFloorMatchesTheScalarBitForBit) {
+    const int n = 1027;
+    std::vector<float> x = Values(n, 17);
+    for (int k = 0; k < n; k += 11)
+        x[size_t(k)] = k % 2 ? 1e-5f : std::nextafter(1e-5f, 0.f);
+    for (auto* log2 : Builds(&Detail::ScaledLog2WithFloorSse2, &Detail::ScaledLog2WithFloorAvx2)) {
+        std::vector<float> out = x;
+        log2(out.data(), n, 1e-5f, -200.f, 6.0206003f, out.data());
+        for (int k = 0; k < n; ++k) {
+            const float v = x[size_t(k)];
+            const float expected = v < 1e-5f ? -200.f : 6.0206003f * DSP_log2(v);
+            ASSERT_EQ(BitsOf(out[size_t(k)]), BitsOf(expected)) << k << " " << v;
+        }
+    }
+}
