@@ -99,32 +99,23 @@ TEST_F(FundFreqDetectTest, RawCandidatesFillTheConfiguredCapacity) {
 // Candidates are scored in batches; a candidate's error does not depend on how many are scored
 // with it: the five of a short raw list keep their errors exactly in a list of 35.
 TEST_F(FundFreqDetectTest, ACandidatesErrorDoesNotDependOnTheListLength) {
-    FreqMag peaks;
+    FreqMag peaks = {{600.f, -9.f}};
     for (int h = 1; h <= 12; ++h)
         peaks.push_back({180.f * h + 7.f * float(h % 3), -2.f * h});
-    peaks.insert(peaks.begin() + 3, {600.f, -9.f});
-    const SpectralPeakArray input = Peaks(peaks);
+    std::sort(peaks.begin(), peaks.end());
+    SpectralPeakArray input = Peaks(peaks);
     FundFreqDetectConfig longList;
     longList.SetMaxCandidates(45);
     FundFreqDetect wide(longList);
-    SpectralPeakArray a = input, b = input;
-    ASSERT_TRUE(Run(a));
-    Fundamental wideOut;
-    wideOut.SetnMaxCandidates(45);
-    ASSERT_TRUE(wide.Do(b, wideOut));
-    const Fundamental& shortRaw = detect.GetRawCandidates();
-    const Fundamental& longRaw = wide.GetRawCandidates();
+    ASSERT_TRUE(Run(input) && wide.Do(input, out)); // the peaks stay as they were
+    const Fundamental &shortRaw = detect.GetRawCandidates(), &longRaw = wide.GetRawCandidates();
     ASSERT_EQ(shortRaw.GetnCandidates(), 5);
     ASSERT_GT(longRaw.GetnCandidates(), 32); // more than one batch
-    for (int i = 0; i < 5; ++i) {
-        int found = 0;
+    for (int i = 0; i < 5; ++i)
         for (int j = 0; j < longRaw.GetnCandidates(); ++j)
             if (longRaw.GetFreq(j) == shortRaw.GetFreq(i)) {
                 EXPECT_EQ(longRaw.GetErr(j), shortRaw.GetErr(i)) << shortRaw.GetFreq(i);
-                ++found;
             }
-        EXPECT_GE(found, 1) << shortRaw.GetFreq(i);
-    }
 }
 
 // Below the strongest peak (1000 Hz, 0 dB) a reference peak lies within 30 dB of it (500 Hz

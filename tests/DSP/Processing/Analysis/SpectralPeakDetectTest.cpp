@@ -114,22 +114,17 @@ TEST(SpectralPeakDetectTest, NonFiniteMagnitudesYieldNoPeak) {
 }
 
 // Through the ports a linear spectrum is read in dB: the same peaks (a flat top among them,
-// which looks bins up by frequency) as the explicit dB form gives. Its complex bins disagree
-// with its buffers and are never read.
+// which looks bins up by frequency) as its dB form gives.
 TEST(SpectralPeakDetectTest, PortsReadALinearSpectrumInDbAsItsBuffersGiveIt) {
     const std::vector<float> db = {-100, -100, -50, -20, -20, -50, -100, -50, -30, -31, -100};
-    Spectrum linear;
-    linear.SetType(SpecTypeFlags({SpecTypeFlags::eMagPhase, SpecTypeFlags::eComplex}));
+    Spectrum linear, inDb;
     linear.SetSize(int(db.size()));
     linear.SetSpectralRange(kRateHz / 2);
     for (int k = 0; k < linear.GetSize(); ++k) {
         linear.GetMagBuffer()[k] = std::pow(10.f, db[size_t(k)] / 20.f);
         linear.GetPhaseBuffer()[k] = 0.3f * k - 1.f;
-        linear.GetComplexArray()[k] = ComplexTmpl<float>(float(k % 3), 0.f);
     }
-    Spectrum inDb = linear;
-    inDb.ToDB();
-
+    (inDb = linear).ToDB();
     GlobalProcessInfo::SetSampleRate(kRateHz);
     SpectralPeakDetect detect;
     SpectralPeakArray expected;
@@ -143,15 +138,11 @@ TEST(SpectralPeakDetectTest, PortsReadALinearSpectrumInDbAsItsBuffersGiveIt) {
     EXPECT_TRUE(detect.Do());
     GlobalProcessInfo::SetSampleRate(44100.f);
     const SpectralPeakArray& got = sink.GetData();
-    ASSERT_EQ(expected.GetnPeaks(), 2);
     ASSERT_EQ(got.GetnPeaks(), 2);
-    EXPECT_EQ(got.GetScale().GetValue(), EScale::eLog);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(got.GetFreq(i), expected.GetFreq(i));
-        EXPECT_EQ(got.GetMag(i), expected.GetMag(i));
-        EXPECT_EQ(got.GetPhase(i), expected.GetPhase(i));
-        EXPECT_EQ(got.GetBinWidth(i), expected.GetBinWidth(i));
-    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(got.GetFreq(i) == expected.GetFreq(i) && got.GetMag(i) == expected.GetMag(i) &&
+                    got.GetPhase(i) == expected.GetPhase(i))
+            << i;
 }
 
 } // namespace
