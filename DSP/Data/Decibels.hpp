@@ -5,7 +5,7 @@
 // all carry the same approximation error (measured: below 2e-5 dB for the logarithm, below
 // 4e-6 relative for the power).
 
-#include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/FastMathBlock.hpp"
 
 namespace DSP {
 
@@ -35,6 +35,11 @@ inline float LinearToDbWithSilence(float magnitude) {
 }
 inline float DbToLinearWithSilence(float db) {
     return db <= kSilenceDb ? 0.f : DbToLinear(db);
+}
+
+// For k in [0, n): db[k] = LinearToDbWithSilence(magnitude[k]), over blocks of values.
+inline void LinearBlockToDbWithSilence(const float* magnitude, int n, float* db) {
+    ScaledLog2WithFloor(magnitude, n, kSilentMagnitude, kSilenceDb, kDbPerLog2, db);
 }
 
 } // namespace DSP

@@ -314,8 +314,7 @@ void Spectrum::ToDB() {
     if (mScale.GetValue() != EScale::eLinear)
         return;
     if (Has(kMagPhase))
-        for (int i = 0; i < mSize; ++i)
-            mMagBuffer[i] = LinearToDbWithSilence(mMagBuffer[i]);
+        LinearBlockToDbWithSilence(mMagBuffer.GetPtr(), mSize, mMagBuffer.GetPtr());
     if (Has(kPolar))
         for (int i = 0; i < mSize; ++i)
             mPolarArray[i].SetMag(LinearToDbWithSilence(mPolarArray[i].Mag()));

@@ -13,6 +13,7 @@ template <int W> struct Block : VectorLanes<W> {
     using L = VectorLanes<W>;
     using VF = typename L::VF;
     using VI = typename L::VI;
+    using VD = typename L::VD;
     using L::Abs;
     using L::AllSet;
     using L::Bits;
@@ -181,6 +182,139 @@ template <int W> struct Block : VectorLanes<W> {
         for (; k < n; ++k)
             SumOfPolarBin(magA[k], phaseA[k], magB[k], phaseB[k], sign, mag[k], phase[k]);
     }
+
+    // std::floor: values of 2^23 and more in magnitude (and inf and NaN) are integers already;
+    // below, the truncation moves down by one where it rounded up, and a zero keeps x's sign.
+    DSP_LANE_INLINE VF Floor(VF x) {
+        const VI small = Abs(x) < 8388608.f;
+        VF t = __builtin_convertvector(__builtin_convertvector(Select(small, x, VF{}), VI), VF);
+        t = Select(t > x, t - 1.f, t);
+        t = Select(t == 0.f, FromBits(Bits(x) & static_cast<std::int32_t>(0x80000000u)), t);
+        return Select(small, t, x);
+    }
+
+    DSP_LANE_INLINE void PredictedMismatchSums(const float* harmonics, const float* peaks,
+                                               const float* weights, const int* counts, int nTrials,
+                                               int stride, float freqWeight, float offset,
+                                               float* sums) {
+        int t = 0;
+        for (; t + W <= nTrials; t += W) {
+            VI count;
+            std::memcpy(&count, counts + t, sizeof count);
+            int longest = 0;
+            for (int j = 0; j < W; ++j)
+                longest = count[j] > longest ? count[j] : longest;
+            VF sum{};
+            for (int h = 0; h < longest; ++h) {
+                const int i = h * stride + t;
+                const VF harmonic = Load(harmonics + i);
+                const VF d = Abs(Load(peaks + i) - harmonic) / Sqrt(harmonic);
+                const VF term = d + (freqWeight * d - offset) * Load(weights + i);
+                sum = Select(h < count, sum + term, sum);
+            }
+            Store(sums + t, sum);
+        }
+        for (; t < nTrials; ++t) {
+            float sum = 0.f;
+            for (int h = 0; h < counts[t]; ++h) {
+                const int i = h * stride + t;
+                sum +=
+                    PredictedMismatchTerm(harmonics[i], peaks[i], weights[i], freqWeight, offset);
+            }
+            sums[t] = sum;
+        }
+    }
+
+    // One lane per trial; each lane adds its terms in the scalar order.
+    DSP_LANE_INLINE void HarmonicMismatchSums(const float* freq, const float* scale,
+                                              const float* factor, const float* offset,
+                                              const int* counts, const float* trials, int nTrials,
+                                              float ignoreBelowHz, float ignoreAboveTrialHz,
+                                              float* sums) {
+        int t = 0;
+        for (; t + W <= nTrials; t += W) {
+            const VF trial = Load(trials + t);
+            VI count;
+            std::memcpy(&count, counts + t, sizeof count);
+            int longest = 0;
+            for (int j = 0; j < W; ++j)
+                longest = count[j] > longest ? count[j] : longest;
+            const VI trialIgnores = trial > ignoreAboveTrialHz;
+            VF sum{};
+            for (int i = 0; i < longest; ++i) {
+                const VF f = Splat(freq[i]);
+                const VF harmonic = Select(trial > f, trial, trial * Floor(f / trial + 0.5f));
+                const VF d = Abs(f - harmonic) / scale[i];
+                const VF term = d * factor[i] - offset[i];
+                const VI ignored = trialIgnores & (f < ignoreBelowHz);
+                sum = Select((i < count) & ~ignored, sum + term, sum);
+            }
+            Store(sums + t, sum);
+        }
+        for (; t < nTrials; ++t)
+            sums[t] = HarmonicMismatchSum(freq, scale, factor, offset, counts[t], trials[t],
+                                          ignoreBelowHz, ignoreAboveTrialHz);
+    }
+
+    // DSP_log2.
+    DSP_LANE_INLINE VF Log2(VF x) {
+        const VI bits = Bits(x);
+        const VF f = __builtin_convertvector(bits & 0x7fffff, VF) * 1.1920929e-7f;
+        const VF poly =
+            f *
+            (1.4425449f +
+             f * (-0.71814525f +
+                  f * (0.45754918f + f * (-0.27790534f + f * (0.12179791f + f * -0.025841450f)))));
+        const VF log2 = poly + __builtin_convertvector(((bits >> 23) & 0xff) - 127, VF);
+        return Select(x > 0.0f, log2, Splat(-1e8f));
+    }
+
+    DSP_LANE_INLINE void ScaledLog2WithFloor(const float* x, int n, float below, float floorValue,
+                                             float scale, float* out) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            const VF v = Load(x + k);
+            Store(out + k, Select(v < below, Splat(floorValue), scale * Log2(v)));
+        }
+        for (; k < n; ++k)
+            out[k] = x[k] < below ? floorValue : scale * DSP_log2(x[k]);
+    }
+
+    // The bin indices k ... k + W - 1 in double precision.
+    DSP_LANE_INLINE VD Indices(int k) {
+        VD index;
+        for (int i = 0; i < W; ++i)
+            index[i] = static_cast<double>(k + i);
+        return index;
+    }
+
+    DSP_LANE_INLINE void CombFilterPolar(const float* mag, const float* phase, double radPerBin,
+                                         int n, float* outMag, float* outPhase) {
+        int k = 0;
+        for (; k + W <= n; k += W) {
+            const VF theta = __builtin_convertvector(Indices(k) * radPerBin, VF);
+            const VF vH = theta * 0.31830987334251404f;
+            const VF vZ = Load(phase + k) * 0.31830987334251404f;
+            if (!AllSet(FastRange(vH) & FastRange(vZ))) { // the scalar reference
+                for (int j = k; j < k + W; ++j)
+                    CombFilterBin(static_cast<float>(j * radPerBin), mag[j], phase[j], outMag[j],
+                                  outPhase[j]);
+                continue;
+            }
+            const VF hRe = (1.f + CosReduced(vH)) / 2.f;
+            const VF hIm = (1.f - SinReduced(vH)) / 2.f;
+            const VF m = Load(mag + k);
+            const VF zRe = m * CosReduced(vZ);
+            const VF zIm = m * SinReduced(vZ);
+            const VF re = hRe * zRe - hIm * zIm;
+            const VF im = hRe * zIm + hIm * zRe;
+            Store(outMag + k, Sqrt(re * re + im * im));
+            Store(outPhase + k, Atan2(im, re));
+        }
+        for (; k < n; ++k)
+            CombFilterBin(static_cast<float>(k * radPerBin), mag[k], phase[k], outMag[k],
+                          outPhase[k]);
+    }
 };
 
 bool HasAvx2() {
@@ -240,6 +374,59 @@ __attribute__((target("avx2"))) void SumOfPolarAvx2(const float* magA, const flo
     Block<8>::SumOfPolar(magA, phaseA, magB, phaseB, sign, n, mag, phase);
 }
 
+void CombFilterPolarSse2(const float* mag, const float* phase, double radPerBin, int n,
+                         float* outMag, float* outPhase) {
+    Block<4>::CombFilterPolar(mag, phase, radPerBin, n, outMag, outPhase);
+}
+
+__attribute__((target("avx2"))) void CombFilterPolarAvx2(const float* mag, const float* phase,
+                                                         double radPerBin, int n, float* outMag,
+                                                         float* outPhase) {
+    Block<8>::CombFilterPolar(mag, phase, radPerBin, n, outMag, outPhase);
+}
+
+void PredictedMismatchSumsSse2(const float* harmonics, const float* peaks, const float* weights,
+                               const int* counts, int nTrials, int stride, float freqWeight,
+                               float offset, float* sums) {
+    Block<4>::PredictedMismatchSums(harmonics, peaks, weights, counts, nTrials, stride, freqWeight,
+                                    offset, sums);
+}
+
+__attribute__((target("avx2"))) void
+PredictedMismatchSumsAvx2(const float* harmonics, const float* peaks, const float* weights,
+                          const int* counts, int nTrials, int stride, float freqWeight,
+                          float offset, float* sums) {
+    Block<8>::PredictedMismatchSums(harmonics, peaks, weights, counts, nTrials, stride, freqWeight,
+                                    offset, sums);
+}
+
+void HarmonicMismatchSumsSse2(const float* freq, const float* scale, const float* factor,
+                              const float* offset, const int* counts, const float* trials,
+                              int nTrials, float ignoreBelowHz, float ignoreAboveTrialHz,
+                              float* sums) {
+    Block<4>::HarmonicMismatchSums(freq, scale, factor, offset, counts, trials, nTrials,
+                                   ignoreBelowHz, ignoreAboveTrialHz, sums);
+}
+
+__attribute__((target("avx2"))) void
+HarmonicMismatchSumsAvx2(const float* freq, const float* scale, const float* factor,
+                         const float* offset, const int* counts, const float* trials, int nTrials,
+                         float ignoreBelowHz, float ignoreAboveTrialHz, float* sums) {
+    Block<8>::HarmonicMismatchSums(freq, scale, factor, offset, counts, trials, nTrials,
+                                   ignoreBelowHz, ignoreAboveTrialHz, sums);
+}
+
+void ScaledLog2WithFloorSse2(const float* x, int n, float below, float floorValue, float scale,
+                             float* out) {
+    Block<4>::ScaledLog2WithFloor(x, n, below, floorValue, scale, out);
+}
+
+__attribute__((target("avx2"))) void ScaledLog2WithFloorAvx2(const float* x, int n, float below,
+                                                             float floorValue, float scale,
+                                                             float* out) {
+    Block<8>::ScaledLog2WithFloor(x, n, below, floorValue, scale, out);
+}
+
 bool Avx2Available() {
     return HasAvx2();
 }
@@ -274,6 +461,46 @@ void SumOfPolar(const float* magA, const float* phaseA, const float* magB, const
         FastMathBlockDetail::SumOfPolarAvx2(magA, phaseA, magB, phaseB, sign, n, mag, phase);
     else
         FastMathBlockDetail::SumOfPolarSse2(magA, phaseA, magB, phaseB, sign, n, mag, phase);
+}
+
+void CombFilterPolar(const float* mag, const float* phase, double radPerBin, int n, float* outMag,
+                     float* outPhase) {
+    if (HasAvx2())
+        FastMathBlockDetail::CombFilterPolarAvx2(mag, phase, radPerBin, n, outMag, outPhase);
+    else
+        FastMathBlockDetail::CombFilterPolarSse2(mag, phase, radPerBin, n, outMag, outPhase);
+}
+
+void PredictedMismatchSums(const float* harmonics, const float* peaks, const float* weights,
+                           const int* counts, int nTrials, int stride, float freqWeight,
+                           float offset, float* sums) {
+    if (HasAvx2())
+        FastMathBlockDetail::PredictedMismatchSumsAvx2(harmonics, peaks, weights, counts, nTrials,
+                                                       stride, freqWeight, offset, sums);
+    else
+        FastMathBlockDetail::PredictedMismatchSumsSse2(harmonics, peaks, weights, counts, nTrials,
+                                                       stride, freqWeight, offset, sums);
+}
+
+void HarmonicMismatchSums(const float* freq, const float* scale, const float* factor,
+                          const float* offset, const int* counts, const float* trials, int nTrials,
+                          float ignoreBelowHz, float ignoreAboveTrialHz, float* sums) {
+    if (HasAvx2())
+        FastMathBlockDetail::HarmonicMismatchSumsAvx2(freq, scale, factor, offset, counts, trials,
+                                                      nTrials, ignoreBelowHz, ignoreAboveTrialHz,
+                                                      sums);
+    else
+        FastMathBlockDetail::HarmonicMismatchSumsSse2(freq, scale, factor, offset, counts, trials,
+                                                      nTrials, ignoreBelowHz, ignoreAboveTrialHz,
+                                                      sums);
+}
+
+void ScaledLog2WithFloor(const float* x, int n, float below, float floorValue, float scale,
+                         float* out) {
+    if (HasAvx2())
+        FastMathBlockDetail::ScaledLog2WithFloorAvx2(x, n, below, floorValue, scale, out);
+    else
+        FastMathBlockDetail::ScaledLog2WithFloorSse2(x, n, below, floorValue, scale, out);
 }
 
 } // namespace DSP

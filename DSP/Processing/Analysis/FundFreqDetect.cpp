@@ -1,7 +1,7 @@
 #include "DSP/Processing/Analysis/FundFreqDetect.hpp"
 
 #include "DSP/Misc/Err.hpp"
-#include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/FastMathBlock.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +66,12 @@ bool FundFreqDetect::ConcreteConfigure(const ProcessingConfig& config) {
     mMergedCandidates.SetnMaxCandidates(capacity);
     mRawCandidates.Init();
     mMergedCandidates.Init();
+    const auto harmonicSlots =
+        static_cast<std::size_t>(std::max(mConfig.GetPMHarmonics(), 10) * kTrialBatch);
+    for (auto* slots : {&mPMHarmonicHz, &mPMPeakHz, &mPMPeakWeight})
+        slots->resize(harmonicSlots);
+    mRawTrials.resize(static_cast<std::size_t>(capacity));
+    mRawErrors.resize(static_cast<std::size_t>(capacity));
     EnsurePeakCapacity(kReservedPeaks);
     return true;
 }
@@ -75,7 +81,8 @@ void FundFreqDetect::EnsurePeakCapacity(int peaks) {
         return;
     const auto size = static_cast<std::size_t>(peaks);
     mRemoved.resize(size);
-    for (auto* scratch : {&mRefFreqHz, &mRefMagDb, &mWeight, &mMPFactor, &mMPOffsetTerm})
+    for (auto* scratch :
+         {&mRefFreqHz, &mRefMagDb, &mWeight, &mMPFactor, &mMPOffsetTerm, &mRefSqrtFreq})
         scratch->resize(size);
 }
 
@@ -95,8 +102,12 @@ bool FundFreqDetect::Do(SpectralPeakArray& peaks, Fundamental& out) {
         return Unvoiced(out);
 
     ComputePeakWeights();
-    for (int i = 0; i < mRawCandidates.GetnCandidates(); ++i)
-        mRawCandidates.SetErr(i, MismatchError(mRawCandidates.GetFreq(i)));
+    const int raw = mRawCandidates.GetnCandidates();
+    for (int i = 0; i < raw; ++i)
+        mRawTrials[static_cast<std::size_t>(i)] = mRawCandidates.GetFreq(i);
+    MismatchErrors(mRawTrials.data(), raw, mRawErrors.data());
+    for (int i = 0; i < raw; ++i)
+        mRawCandidates.SetErr(i, mRawErrors[static_cast<std::size_t>(i)]);
     mRawCandidates.SortByError();
     MergeCandidates();
     RefineBestCandidates();
@@ -250,58 +261,70 @@ void FundFreqDetect::ComputePeakWeights() {
         mWeight[i] = a;
         mMPFactor[i] = a3 + mConfig.GetMPFreqWeight() * a4;
         mMPOffsetTerm[i] = mConfig.GetMPOffset() * a4;
+        mRefSqrtFreq[i] = DSP_sqrt(mRefFreqHz[i]);
     }
     mnPMHarmonics = mnRef > 4 ? std::min(mnRef, mConfig.GetPMHarmonics()) : 10;
     mnMPPeaks = std::min(mnRef, mConfig.GetMPPeaks());
 }
 
-// Predicted-to-measured: how far each harmonic of the trial lies from its nearest peak;
-// measured-to-predicted: how far each peak lies from its nearest harmonic. Both run in one
-// pass over the reference peaks and stop early: the first once its harmonics pass the highest
-// peak, the second once the peaks lie above ten harmonics.
-float FundFreqDetect::MismatchError(float trialHz) const {
+// Predicted-to-measured: how far each harmonic of a trial lies from its nearest peak;
+// measured-to-predicted: how far each peak lies from its nearest harmonic. The first stops once
+// its harmonics pass the highest peak, the second once the peaks lie above ten harmonics. The
+// second is summed for a batch of trials at once.
+void FundFreqDetect::MismatchErrors(const float* trials, int n, float* errors) {
     const float* fr = mRefFreqHz.data();
     const float highestHz = fr[mnRef - 1];
-    float pmSum = 0.f;
-    float mpSum = 0.f;
-    int pmCount = mnPMHarmonics;
-    int mpCount = mnRef;
-    bool pmDone = false;
-    bool mpDone = false;
-    float harmonicHz = trialHz;
-    int nearest = 0;
-    for (int i = 0; i < mnRef && !(pmDone && mpDone); ++i) {
-        if (!pmDone && i < mnPMHarmonics) {
-            if (harmonicHz > highestHz) {
-                pmDone = true;
-                pmCount = i + 1;
-            } else {
+    for (int start = 0; start < n; start += kTrialBatch) {
+        const int batch = std::min(kTrialBatch, n - start);
+        for (int t = 0; t < batch; ++t) {
+            // Each harmonic below the highest peak, with its nearest peak, for the batch sums.
+            const float trialHz = trials[start + t];
+            int pmCount = mnPMHarmonics;
+            float harmonicHz = trialHz;
+            int nearest = 0;
+            const int pmHarmonics = std::min(mnRef, mnPMHarmonics);
+            int h = 0;
+            for (; h < pmHarmonics; ++h) {
+                if (harmonicHz > highestHz) {
+                    pmCount = h + 1;
+                    break;
+                }
                 while (nearest + 1 < mnRef && std::fabs(fr[nearest + 1] - harmonicHz) <
                                                   std::fabs(fr[nearest] - harmonicHz))
                     ++nearest;
-                const float d = std::fabs(fr[nearest] - harmonicHz) / DSP_sqrt(harmonicHz);
-                pmSum +=
-                    d + (mConfig.GetPMFreqWeight() * d - mConfig.GetPMOffset()) * mWeight[nearest];
+                const auto at = static_cast<std::size_t>(h * kTrialBatch + t);
+                mPMHarmonicHz[at] = harmonicHz;
+                mPMPeakHz[at] = fr[nearest];
+                mPMPeakWeight[at] = mWeight[nearest];
                 harmonicHz += trialHz;
             }
+            mPMTerms[t] = h;
+            mPMCount[t] = pmCount;
+            // The peaks compared: up to and including the first above ten harmonics (past the
+            // first MPPeaks), or all of them.
+            const float stopHz = 10.f * trialHz;
+            int mpCount = mnRef;
+            for (int i = mnMPPeaks + 1; i < mnRef; ++i)
+                if (fr[i] > stopHz) {
+                    mpCount = i + 1;
+                    break;
+                }
+            mMPCount[t] = mpCount;
         }
-        if (!mpDone) {
-            if (!(trialHz > 500.f && fr[i] < 100.f)) {
-                const float harmonic =
-                    trialHz > fr[i] ? trialHz : trialHz * std::floor(fr[i] / trialHz + 0.5f);
-                const float d = std::fabs(fr[i] - harmonic) / DSP_sqrt(fr[i]);
-                mpSum += d * mMPFactor[i] - mMPOffsetTerm[i];
-            }
-            if (fr[i] > 10.f * trialHz && i > mnMPPeaks) {
-                mpDone = true;
-                mpCount = i + 1;
-            }
+        PredictedMismatchSums(mPMHarmonicHz.data(), mPMPeakHz.data(), mPMPeakWeight.data(),
+                              mPMTerms.data(), batch, kTrialBatch, mConfig.GetPMFreqWeight(),
+                              mConfig.GetPMOffset(), mPMSum.data());
+        // Above 500 Hz, trials ignore the peaks below 100 Hz.
+        HarmonicMismatchSums(fr, mRefSqrtFreq.data(), mMPFactor.data(), mMPOffsetTerm.data(),
+                             mMPCount.data(), trials + start, batch, 100.f, 500.f, mMPSum.data());
+        for (int t = 0; t < batch; ++t) {
+            const float error =
+                mConfig.GetPMWeight() * CompressedSum(mPMSum[t]) / static_cast<float>(mPMCount[t]) +
+                mConfig.GetMPWeight() * CompressedSum(mMPSum[t]) / static_cast<float>(mMPCount[t]);
+            // A trial that the peaks cannot score (a peak at 0 Hz) must never win a comparison.
+            errors[start + t] = std::isnan(error) ? kNoError : error;
         }
     }
-    const float error = mConfig.GetPMWeight() * CompressedSum(pmSum) / static_cast<float>(pmCount) +
-                        mConfig.GetMPWeight() * CompressedSum(mpSum) / static_cast<float>(mpCount);
-    // A trial that the peaks cannot score (a peak at 0 Hz) must never win a comparison.
-    return std::isnan(error) ? kNoError : error;
 }
 
 // Near-duplicates (within -5 % ... +10 %) collapse into the entry with the smaller error.
@@ -339,13 +362,21 @@ void FundFreqDetect::RefineBestCandidates() {
         if (!(stepHz > 1.f))
             stepHz = 1.f;
         const float highHz = kRefineHigh * g;
-        for (float t = kRefineLow * g; t <= highHz; t += stepHz) {
-            float e = MismatchError(t);
-            if (static_cast<double>(t) > penaltyAboveHz)
-                e += kRefinePenalty;
-            if (e < bestError) {
-                bestHz = t;
-                bestError = e;
+        float t = kRefineLow * g;
+        while (t <= highHz) {
+            int n = 0;
+            for (; n < kTrialBatch && t <= highHz; t += stepHz)
+                mTrials[static_cast<std::size_t>(n++)] = t;
+            MismatchErrors(mTrials.data(), n, mTrialErrors.data());
+            for (int j = 0; j < n; ++j) {
+                const float trialHz = mTrials[static_cast<std::size_t>(j)];
+                float e = mTrialErrors[static_cast<std::size_t>(j)];
+                if (static_cast<double>(trialHz) > penaltyAboveHz)
+                    e += kRefinePenalty;
+                if (e < bestError) {
+                    bestHz = trialHz;
+                    bestError = e;
+                }
             }
         }
         mMergedCandidates.SetFreq(m, bestHz);

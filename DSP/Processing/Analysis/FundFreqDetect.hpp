@@ -8,6 +8,7 @@
 #include "DSP/Processing/Base/OutControl.hpp"
 #include "DSP/Processing/Base/Processing.hpp"
 
+#include <array>
 #include <vector>
 
 namespace DSP {
@@ -74,8 +75,8 @@ private:
     // Fills the raw candidate list; false when it stays empty.
     bool GenerateCandidates();
     void ComputePeakWeights();
-    // The two-way mismatch error of a trial fundamental against the reference peaks.
-    float MismatchError(float trialHz) const;
+    // The two-way mismatch errors of n trial fundamentals against the reference peaks.
+    void MismatchErrors(const float* trials, int n, float* errors);
     void MergeCandidates();
     void RefineBestCandidates();
     bool Unvoiced(Fundamental& out);
@@ -97,6 +98,26 @@ private:
     std::vector<float> mWeight;
     std::vector<float> mMPFactor;
     std::vector<float> mMPOffsetTerm;
+    // DSP_sqrt of each reference frequency.
+    std::vector<float> mRefSqrtFreq;
+    // Trials scored together, and per trial of a batch the two sums, their divisors and the
+    // number of harmonic terms.
+    static constexpr int kTrialBatch = 32;
+    std::array<float, kTrialBatch> mTrials{};
+    std::array<float, kTrialBatch> mTrialErrors{};
+    std::array<float, kTrialBatch> mPMSum{};
+    std::array<int, kTrialBatch> mPMCount{};
+    std::array<int, kTrialBatch> mPMTerms{};
+    // Per harmonic number and trial of a batch (a row of kTrialBatch per harmonic number): the
+    // harmonic, its nearest peak and that peak's weight.
+    std::vector<float> mPMHarmonicHz;
+    std::vector<float> mPMPeakHz;
+    std::vector<float> mPMPeakWeight;
+    std::array<float, kTrialBatch> mMPSum{};
+    std::array<int, kTrialBatch> mMPCount{};
+    // The raw candidates' frequencies and errors, one per place in the raw list.
+    std::vector<float> mRawTrials;
+    std::vector<float> mRawErrors;
     int mnRef = 0;
     // Strongest, second and third strongest reference positions; the strongest's values.
     int mStrongest = 0;

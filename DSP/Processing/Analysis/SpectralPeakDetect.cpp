@@ -1,5 +1,6 @@
 #include "DSP/Processing/Analysis/SpectralPeakDetect.hpp"
 
+#include "DSP/Data/Decibels.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
 #include "DSP/Misc/FiniteOrZero.hpp"
 #include "DSP/Misc/PhaseWrap.hpp"
@@ -194,12 +195,33 @@ bool SpectralPeakDetect::AppendInterpolatedPeak(const Scan& scan, SpectralPeakAr
     return true;
 }
 
+// The scan reads the magnitude and phase buffers, the size and the spectral range, and looks
+// bins up through GetMag and GetPhase, which prefer those buffers to every representation but
+// the break-point functions. So where the input has no break-point functions and buffers of its
+// size, only they are converted; anything else is copied and converted whole.
+void SpectralPeakDetect::CopyInDb(const Spectrum& input) {
+    const SpecTypeFlags& type = input.GetType();
+    const int n = input.GetSize();
+    if (!type.IsSetFlag(SpecTypeFlags::eMagPhase) || type.IsSetFlag(SpecTypeFlags::eMagPhaseBPF) ||
+        input.GetMagBuffer().Size() != n || input.GetPhaseBuffer().Size() != n) {
+        mWorkSpectrum = input;
+        mWorkSpectrum.ToDB();
+        return;
+    }
+    mWorkSpectrum.SetType(SpecTypeFlags({SpecTypeFlags::eMagPhase}));
+    mWorkSpectrum.SetSize(n);
+    mWorkSpectrum.SetSpectralRange(input.GetSpectralRange());
+    mWorkSpectrum.SetScale(EScale(EScale::eLog));
+    LinearBlockToDbWithSilence(input.GetMagBuffer().GetPtr(), n,
+                               mWorkSpectrum.GetMagBuffer().GetPtr());
+    std::copy_n(input.GetPhaseBuffer().GetPtr(), n, mWorkSpectrum.GetPhaseBuffer().GetPtr());
+}
+
 bool SpectralPeakDetect::Do() {
     const Spectrum& input = mInput.GetData();
     const Spectrum* in = &input;
     if (input.GetScale().GetValue() != EScale::eLog) {
-        mWorkSpectrum = input;
-        mWorkSpectrum.ToDB();
+        CopyInDb(input);
         in = &mWorkSpectrum;
     }
     SpectralPeakArray& out = mOutput.GetData();

@@ -57,6 +57,8 @@ private:
     void MoveToFlatTopMiddle(const Scan& scan, SpectralPeakArray& out, int k) const;
     // Appends the interpolated peak of bins k, k + 1, k + 2; false when it lies above MaxFreq.
     bool AppendInterpolatedPeak(const Scan& scan, SpectralPeakArray& out, int k) const;
+    // Makes the work spectrum a dB copy of a linear input, as far as the scan reads it.
+    void CopyInDb(const Spectrum& input);
 
     SpectralPeakDetectConfig mConfig;
     InPort<Spectrum> mInput{"Input spectrum", this};

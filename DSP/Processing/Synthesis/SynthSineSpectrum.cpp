@@ -44,6 +44,23 @@ const MainLobeTable& GetMainLobeTable() {
     return table;
 }
 
+// Bins 0 and N - 1 are real in the spectrum of a real signal: a contribution there adds its
+// real part twice (itself and its mirror image). Below 0 and above N - 1 a contribution
+// lands on the mirrored bin as its complex conjugate; beyond the mirror of bin 0 (and below
+// the mirror of bin N - 1) there is no bin left and it is dropped.
+void AddFolded(ComplexTmpl<float>* sum, int bins, int b, ComplexTmpl<float> value) {
+    const int last = bins - 1;
+    const ComplexTmpl<float> conjugate(value.Real(), -value.Imag());
+    if (b > 0 && b < last)
+        sum[b] += value;
+    else if (b == 0 || b == last)
+        sum[b].SetReal(sum[b].Real() + 2.f * value.Real());
+    else if (b < 0 && -b <= last)
+        sum[-b] += conjugate;
+    else if (b > last && b < 2 * last + 1)
+        sum[2 * last - b] += conjugate;
+}
+
 } // namespace
 
 SynthSineSpectrum::SynthSineSpectrum() = default;
@@ -67,17 +84,23 @@ bool SynthSineSpectrum::ConcreteConfigure(const ProcessingConfig& config) {
         return false;
     }
     mConfig = *concrete;
-    const int bins = std::max(mConfig.GetSpectrumSize(), 0);
-    mWork.Resize(bins);
-    mWork.SetSize(bins);
+    mBins = std::max(mConfig.GetSpectrumSize(), 0);
     // The table is built here, on the configuring thread, never in a Do.
     GetMainLobeTable();
     return true;
 }
 
 bool SynthSineSpectrum::Do(const SpectralPeakArray& peaks, Spectrum& out, double) {
-    const int bins = mWork.Size();
-    std::fill(mWork.GetPtr(), mWork.GetPtr() + bins, ComplexTmpl<float>(0.f, 0.f));
+    // The lobes are summed in out itself.
+    const int bins = mBins;
+    SpectrumConfig config;
+    config.SetScale(EScale(EScale::eLinear));
+    config.SetSpectralRange(out.GetSpectralRange());
+    config.SetSize(bins);
+    config.SetType(SpecTypeFlags({SpecTypeFlags::eComplex}));
+    out.Configure(config);
+    ComplexTmpl<float>* sum = out.GetComplexArray().GetPtr();
+    std::fill(sum, sum + bins, ComplexTmpl<float>(0.f, 0.f));
 
     // Lobe width in bins, table entries per bin and the bins left of a lobe's centre bin.
     const float z = mConfig.GetZeroPadding();
@@ -108,35 +131,10 @@ bool SynthSineSpectrum::Do(const SpectralPeakArray& peaks, Spectrum& out, double
             if (i >= kMainLobeSize)
                 break; // the table counts as 0 from here on
             const double v = amplitude * table[std::size_t(i)];
-            AddFolded(b0 + j, ComplexTmpl<float>(float(c * v), float(d * v)));
+            AddFolded(sum, bins, b0 + j, ComplexTmpl<float>(float(c * v), float(d * v)));
         }
     }
-
-    SpectrumConfig config;
-    config.SetScale(EScale(EScale::eLinear));
-    config.SetSpectralRange(out.GetSpectralRange());
-    config.SetSize(bins);
-    config.SetType(SpecTypeFlags({SpecTypeFlags::eComplex}));
-    out.Configure(config);
-    std::copy(mWork.GetPtr(), mWork.GetPtr() + bins, out.GetComplexArray().GetPtr());
     return true;
-}
-
-// Bins 0 and N - 1 are real in the spectrum of a real signal: a contribution there adds its
-// real part twice (itself and its mirror image). Below 0 and above N - 1 a contribution
-// lands on the mirrored bin as its complex conjugate; beyond the mirror of bin 0 (and below
-// the mirror of bin N - 1) there is no bin left and it is dropped.
-void SynthSineSpectrum::AddFolded(int b, ComplexTmpl<float> value) {
-    const int last = mWork.Size() - 1;
-    const ComplexTmpl<float> conjugate(value.Real(), -value.Imag());
-    if (b > 0 && b < last)
-        mWork[b] += value;
-    else if (b == 0 || b == last)
-        mWork[b].SetReal(mWork[b].Real() + 2.f * value.Real());
-    else if (b < 0 && -b <= last)
-        mWork[-b] += conjugate;
-    else if (b > last && b < 2 * last + 1)
-        mWork[2 * last - b] += conjugate;
 }
 
 bool SynthSineSpectrum::Do() {

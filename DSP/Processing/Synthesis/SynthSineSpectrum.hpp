@@ -22,8 +22,8 @@ namespace DSP {
 // rate is read from GlobalProcessInfo on every Do. A lobe at unit amplitude has 1.0 at its
 // centre, so a sinusoid analysed with a window that sums to 2 is rebuilt at its own level.
 //
-// Real time: Configure sizes the work array; Do allocates nothing once `out` holds N complex
-// bins (otherwise it grows once). Configure and Do on one thread.
+// Real time: Do sums the lobes in `out` itself and allocates nothing once `out` holds N
+// complex bins (otherwise it grows once). Configure and Do on one thread.
 class SynthSineSpectrum : public Processing {
 public:
     // Entries of the main-lobe table: +-4 bins at 512 entries per bin, centre at entry 2048.
@@ -51,15 +51,12 @@ public:
     OutPort<Spectrum>& GetOutput() { return mOutput; }
 
 protected:
-    // Copies the configuration and sizes the work array; always succeeds.
+    // Copies the configuration; always succeeds.
     bool ConcreteConfigure(const ProcessingConfig& config) override;
 
 private:
-    // Adds one contribution at bin b, folding bins outside 0 ... N - 1.
-    void AddFolded(int b, ComplexTmpl<float> value);
-
     SynthSineSpectrumConfig mConfig;
-    Array<ComplexTmpl<float>> mWork;
+    int mBins = 0;
     InPort<SpectralPeakArray> mInput{"Input", this};
     OutPort<Spectrum> mOutput{"Output", this};
 };

@@ -1,8 +1,8 @@
 #include "DSP/Processing/Transformations/FDCombFilter.hpp"
 
-#include "DSP/Data/CopyReusingStorage.hpp"
+#include "DSP/Data/Decibels.hpp"
 #include "DSP/Data/GlobalProcessInfo.hpp"
-#include "DSP/Misc/FastMath.hpp"
+#include "DSP/Misc/FastMathBlock.hpp"
 
 #include <cmath>
 
@@ -35,9 +35,8 @@ bool FDCombFilter::ConcreteConfigure(const ProcessingConfig& config) {
     mConfig = *combConfig;
     // Room for the linear copy of the largest spectrum the harmonic path filters (a
     // 2048-point transform), so that filtering never allocates.
-    SpectrumConfig linearForm;
-    linearForm.SetSize(kPreparedBins);
-    mLinearIn.Configure(linearForm);
+    if (mLinearMag.size() < kPreparedBins)
+        mLinearMag.resize(kPreparedBins);
     return true;
 }
 
@@ -61,29 +60,23 @@ bool FDCombFilter::Do(const Spectrum& in, Spectrum& out) {
     if (!std::isfinite(static_cast<float>(radPerBin * n)))
         return false;
 
+    // A dB input is read through a linear copy of its magnitudes, made before out (which may
+    // be in itself) is touched.
+    const bool inIsDb = in.GetScale().GetValue() == EScale::eLog;
+    if (inIsDb) {
+        if (static_cast<int>(mLinearMag.size()) < n)
+            mLinearMag.resize(static_cast<std::size_t>(n));
+        const float* inMag = in.GetMagBuffer().GetPtr();
+        for (int k = 0; k < n; ++k)
+            mLinearMag[static_cast<std::size_t>(k)] = DbToLinearWithSilence(inMag[k]);
+    }
     out.SetSize(n);
-    CopyReusingStorage(mLinearIn, in);
-    mLinearIn.ToLinear();
     const bool outWasDb = out.GetScale().GetValue() == EScale::eLog;
     if (outWasDb)
         out.SetScale(EScale(EScale::eLinear));
-
-    const Array<float>& inMag = mLinearIn.GetMagBuffer();
-    const Array<float>& inPhase = mLinearIn.GetPhaseBuffer();
-    Array<float>& outMag = out.GetMagBuffer();
-    Array<float>& outPhase = out.GetPhaseBuffer();
-    for (int k = 0; k < n; ++k) {
-        const auto theta = static_cast<float>(k * radPerBin);
-        const float hRe = (1.f + DSP_cos(theta)) / 2.f;
-        const float hIm = (1.f - DSP_sin(theta)) / 2.f;
-        const float zRe = inMag[k] * DSP_cos(inPhase[k]);
-        const float zIm = inMag[k] * DSP_sin(inPhase[k]);
-        const float re = hRe * zRe - hIm * zIm;
-        const float im = hRe * zIm + hIm * zRe;
-        // DSP_sqrt gives 0 for a zero product.
-        outMag[k] = DSP_sqrt(re * re + im * im);
-        outPhase[k] = DSP_atan2(im, re);
-    }
+    CombFilterPolar(inIsDb ? mLinearMag.data() : in.GetMagBuffer().GetPtr(),
+                    in.GetPhaseBuffer().GetPtr(), radPerBin, n, out.GetMagBuffer().GetPtr(),
+                    out.GetPhaseBuffer().GetPtr());
 
     if (outWasDb)
         out.ToDB();

@@ -5,6 +5,8 @@
 #include "DSP/Processing/Base/Processing.hpp"
 #include "DSP/Processing/Transformations/FDCombFilterConfig.hpp"
 
+#include <vector>
+
 namespace DSP {
 
 // Multiplies a spectrum by a comb response tuned to the frequency F of its "Frequency"
@@ -17,9 +19,9 @@ namespace DSP {
 // the same object. With F <= 0 (or not a number, or so small that the angles overflow) it
 // returns false and leaves out unchanged.
 //
-// Real time: the linear copy of in lives in a member; no allocation once out and that copy
-// have held N bins. Do on the calling thread; "Frequency" may be set from another thread.
-// Configured with the default configuration when built.
+// Real time: the linear magnitudes of an input in dB live in a member; no allocation once out
+// and that member have held N bins (configuring prepares 1025). Do on the calling thread;
+// "Frequency" may be set from another thread. Configured with the default configuration when built.
 class FDCombFilter : public Processing {
 public:
     FDCombFilter();
@@ -41,8 +43,8 @@ protected:
 private:
     FDCombFilterConfig mConfig;
     InControl mFrequency{"Frequency", this};
-    // in, converted to linear magnitudes.
-    Spectrum mLinearIn;
+    // The linear magnitudes of an input in dB.
+    std::vector<float> mLinearMag;
 };
 
 } // namespace DSP

@@ -3,6 +3,7 @@
 #include "DSP/Misc/FiniteOrZero.hpp"
 
 #include <cmath>
+#include <limits>
 
 namespace DSP {
 
@@ -42,18 +43,34 @@ void MakeFundamentalFinite(Fundamental& fundamental) {
     }
 }
 
+namespace {
+// std::isfinite as a plain comparison, so that the loops below run on whole vectors.
+inline bool Finite(float x) {
+    return std::fabs(x) <= std::numeric_limits<float>::max();
+}
+
+// Zeroes every element whose two values are not both finite; the pairs lie side by side.
+template <class Pair> void ZeroNonFinitePairs(Array<Pair>& pairs) {
+    static_assert(sizeof(Pair) == 2 * sizeof(float), "a pair of floats");
+    float* v = reinterpret_cast<float*>(pairs.GetPtr());
+    const int n = pairs.Size();
+    for (int k = 0; k < n; ++k) {
+        const bool finite = Finite(v[2 * k]) && Finite(v[2 * k + 1]);
+        v[2 * k] = finite ? v[2 * k] : 0.f;
+        v[2 * k + 1] = finite ? v[2 * k + 1] : 0.f;
+    }
+}
+} // namespace
+
 void MakeSpectrumFinite(Spectrum& spectrum) {
-    for (Array<float>* buffer : {&spectrum.GetMagBuffer(), &spectrum.GetPhaseBuffer()})
-        for (int k = 0; k < buffer->Size(); ++k)
-            (*buffer)[k] = FiniteOrZero((*buffer)[k]);
-    Array<ComplexTmpl<float>>& complex = spectrum.GetComplexArray();
-    for (int k = 0; k < complex.Size(); ++k)
-        if (!std::isfinite(complex[k].Real()) || !std::isfinite(complex[k].Imag()))
-            complex[k] = ComplexTmpl<float>(0.f, 0.f);
-    Array<PolarTmpl<float>>& polar = spectrum.GetPolarArray();
-    for (int k = 0; k < polar.Size(); ++k)
-        if (!std::isfinite(polar[k].Mag()) || !std::isfinite(polar[k].Ang()))
-            polar[k] = PolarTmpl<float>(0.f, 0.f);
+    for (Array<float>* buffer : {&spectrum.GetMagBuffer(), &spectrum.GetPhaseBuffer()}) {
+        float* v = buffer->GetPtr();
+        const int n = buffer->Size();
+        for (int k = 0; k < n; ++k)
+            v[k] = Finite(v[k]) ? v[k] : 0.f;
+    }
+    ZeroNonFinitePairs(spectrum.GetComplexArray());
+    ZeroNonFinitePairs(spectrum.GetPolarArray());
 }
 
 void MakeHarmonicOutputFinite(Frame& frame) {

@@ -159,3 +159,85 @@ TEST(FastMathBlock, SumOfPolarMatchesTheScalarBinForBinBitForBit) {
         }
     }
 }
+
+// Comb angles up to 3e8 rad per bin (beyond the fast reduction range from the second bin on),
+// and NaN or wide phases, send their blocks to the scalar code; in place gives the same bits.
+TEST(FastMathBlock, CombFilterMatchesTheScalarBinForBinBitForBit) {
+    const int n = 1027;
+    const std::vector<float> mag = Values(n, 8);
+    std::vector<float> phase(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k)
+        phase[size_t(k)] = k % 89 == 0 ? -3e11f : k % 103 == 0 ? NAN : 0.0771f * (k % 997) - 38.f;
+    for (auto* comb : Builds(&Detail::CombFilterPolarSse2, &Detail::CombFilterPolarAvx2)) {
+        for (double radPerBin : {0.0, 0.0123456789, 2.9, 9000.0, 3e8}) {
+            std::vector<float> m = mag, p = phase;
+            comb(m.data(), p.data(), radPerBin, n, m.data(), p.data());
+            for (size_t k = 0; k < size_t(n); ++k) {
+                float em = 0.f, ep = 0.f;
+                DSP::CombFilterBin(float(double(k) * radPerBin), mag[k], phase[k], em, ep);
+                ASSERT_EQ(BitsOf(m[k]), BitsOf(em)) << k;
+                ASSERT_EQ(BitsOf(p[k]), BitsOf(ep)) << k;
+            }
+        }
+    }
+}
+
+// Sums over values of every kind, one lane per trial with its own count (blocks and a
+// remainder). Frequency ratios include halves, values beyond 2^23 (integral already) and
+// negative ones (where the floor must not truncate towards zero); low peaks are left out only
+// for trials above 500 Hz. Which NaN a sum of two NaNs keeps is the compiler's choice.
+TEST(FastMathBlock, MismatchSumsMatchTheScalarBitForBit) {
+    auto same = [](float a, float b) { return BitsOf(a) == BitsOf(b) || (a != a && b != b); };
+    const int n = 37 * 12;
+    std::vector<float> freq = Values(n, 10);
+    const std::vector<float> a = Values(n, 11), b = Values(n, 12), c = Values(n, 13);
+    for (int k = 0; k < n; k += 3)
+        freq[size_t(k)] = 100.f * float(k % 23) + (k % 2 ? 50.f : -250.f);
+    std::vector<float> trials = Values(37, 18); // and plausible fundamentals, 35 ... 7630 Hz
+    for (int t = 0; t < 37; t += 2)
+        trials[size_t(t)] = 35.f + 211.f * float(t);
+    const int nTrials = 37;
+    std::vector<int> counts, rows;
+    for (int t = 0; t < nTrials; ++t) {
+        counts.push_back((t * 37) % 204);
+        rows.push_back((t * 5) % 13);
+    }
+    std::vector<float> sums(trials.size());
+    for (auto* mp : Builds(&Detail::HarmonicMismatchSumsSse2, &Detail::HarmonicMismatchSumsAvx2)) {
+        mp(freq.data(), a.data(), b.data(), c.data(), counts.data(), trials.data(), nTrials, 100.f,
+           500.f, sums.data());
+        for (size_t t = 0; t < trials.size(); ++t)
+            ASSERT_TRUE(
+                same(sums[t], DSP::HarmonicMismatchSum(freq.data(), a.data(), b.data(), c.data(),
+                                                       counts[t], trials[t], 100.f, 500.f)))
+                << t;
+    }
+    // Rows of nTrials values per harmonic number.
+    for (auto* pm :
+         Builds(&Detail::PredictedMismatchSumsSse2, &Detail::PredictedMismatchSumsAvx2)) {
+        pm(freq.data(), a.data(), b.data(), rows.data(), nTrials, nTrials, 1.4f, 0.5f, sums.data());
+        for (int t = 0; t < nTrials; ++t) {
+            float expected = 0.f;
+            for (int h = 0; h < rows[size_t(t)]; ++h) {
+                const size_t i = size_t(h * nTrials + t);
+                expected += DSP::PredictedMismatchTerm(freq[i], a[i], b[i], 1.4f, 0.5f);
+            }
+            ASSERT_TRUE(same(sums[size_t(t)], expected)) << t;
+        }
+    }
+}
+
+// Values of every kind (zero, negative, denormal, at the floor, huge, inf, NaN), in place.
+TEST(FastMathBlock, ScaledLog2WithFloorMatchesTheScalarBitForBit) {
+    const int n = 1027;
+    std::vector<float> x = Values(n, 17);
+    for (int k = 0; k < n; k += 11)
+        x[size_t(k)] = k % 2 ? 1e-5f : std::nextafter(1e-5f, 0.f);
+    for (auto* log2 : Builds(&Detail::ScaledLog2WithFloorSse2, &Detail::ScaledLog2WithFloorAvx2)) {
+        std::vector<float> out = x;
+        log2(out.data(), n, 1e-5f, -200.f, 6.0206003f, out.data());
+        for (size_t k = 0; k < size_t(n); ++k)
+            ASSERT_EQ(BitsOf(out[k]), BitsOf(x[k] < 1e-5f ? -200.f : 6.0206003f * DSP_log2(x[k])))
+                << k;
+    }
+}

@@ -96,6 +96,28 @@ TEST_F(FundFreqDetectTest, RawCandidatesFillTheConfiguredCapacity) {
                                              "algorithm");
 }
 
+// Candidates are scored in batches; a candidate's error does not depend on how many are scored
+// with it: the five of a short raw list keep their errors exactly in a list of 35.
+TEST_F(FundFreqDetectTest, ACandidatesErrorDoesNotDependOnTheListLength) {
+    FreqMag peaks = {{600.f, -9.f}};
+    for (int h = 1; h <= 12; ++h)
+        peaks.push_back({180.f * h + 7.f * float(h % 3), -2.f * h});
+    std::sort(peaks.begin(), peaks.end());
+    SpectralPeakArray input = Peaks(peaks);
+    FundFreqDetectConfig longList;
+    longList.SetMaxCandidates(45);
+    FundFreqDetect wide(longList);
+    ASSERT_TRUE(Run(input) && wide.Do(input, out)); // the peaks stay as they were
+    const Fundamental &shortRaw = detect.GetRawCandidates(), &longRaw = wide.GetRawCandidates();
+    ASSERT_EQ(shortRaw.GetnCandidates(), 5);
+    ASSERT_GT(longRaw.GetnCandidates(), 32); // more than one batch
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < longRaw.GetnCandidates(); ++j)
+            if (longRaw.GetFreq(j) == shortRaw.GetFreq(i)) {
+                EXPECT_EQ(longRaw.GetErr(j), shortRaw.GetErr(i)) << shortRaw.GetFreq(i);
+            }
+}
+
 // Below the strongest peak (1000 Hz, 0 dB) a reference peak lies within 30 dB of it (500 Hz
 // does not); above it, above a floor 50 dB down that falls 10 dB per 1000 Hz (-60 dB at 2000 Hz,
 // -65 dB at 2500 Hz); peaks above 3000 Hz are dropped from the top down; 20 Hz is below

@@ -1,6 +1,7 @@
 #include "DSP/Processing/Analysis/SpectralPeakDetect.hpp"
 
 #include "DSP/Data/GlobalProcessInfo.hpp"
+#include "DSP/Misc/Ports/OutPort.hpp"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,38 @@ TEST(SpectralPeakDetectTest, NonFiniteMagnitudesYieldNoPeak) {
     ASSERT_EQ(out.GetnPeaks(), 1);
     EXPECT_EQ(out.GetFreq(0), 900.f);
     EXPECT_EQ(out.GetMag(0), -20.f);
+}
+
+// Through the ports a linear spectrum is read in dB: the same peaks (a flat top among them,
+// which looks bins up by frequency) as its dB form gives.
+TEST(SpectralPeakDetectTest, PortsReadALinearSpectrumInDbAsItsBuffersGiveIt) {
+    const std::vector<float> db = {-100, -100, -50, -20, -20, -50, -100, -50, -30, -31, -100};
+    Spectrum linear, inDb;
+    linear.SetSize(int(db.size()));
+    linear.SetSpectralRange(kRateHz / 2);
+    for (int k = 0; k < linear.GetSize(); ++k) {
+        linear.GetMagBuffer()[k] = std::pow(10.f, db[size_t(k)] / 20.f);
+        linear.GetPhaseBuffer()[k] = 0.3f * k - 1.f;
+    }
+    (inDb = linear).ToDB();
+    GlobalProcessInfo::SetSampleRate(kRateHz);
+    SpectralPeakDetect detect;
+    SpectralPeakArray expected;
+    detect.Do(inDb, expected);
+    OutPort<Spectrum> source("Spectrum");
+    InPort<SpectralPeakArray> sink("Peaks");
+    source.ConnectToIn(detect.GetInput());
+    detect.GetOutput().ConnectToIn(sink);
+    source.GetData() = linear;
+    source.Produce();
+    EXPECT_TRUE(detect.Do());
+    GlobalProcessInfo::SetSampleRate(44100.f);
+    const SpectralPeakArray& got = sink.GetData();
+    ASSERT_EQ(got.GetnPeaks(), 2);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(got.GetFreq(i) == expected.GetFreq(i) && got.GetMag(i) == expected.GetMag(i) &&
+                    got.GetPhase(i) == expected.GetPhase(i))
+            << i;
 }
 
 } // namespace

@@ -118,6 +118,16 @@ TEST_F(SpectralEnvelopeTest, CombResponseAtDcQuarterAndHalfPeriod) {
     EXPECT_NEAR(out.GetMagBuffer()[2], 0.5f, kFastTol);      // θ = π / 2: H = (0.5, 0)
     EXPECT_NEAR(out.GetMagBuffer()[4], 0.5f, kFastTol);      // θ = π: H = (0, 0.5)
     EXPECT_NEAR(out.GetPhaseBuffer()[4], M_PI / 2, kFastTol);
+
+    // A dB spectrum filtered in place reads every bin before overwriting it and comes back in
+    // dB: the same bits as its linear form filtered apart, converted afterwards.
+    DSP::Spectrum db = Flat(513, 0.5f), linear;
+    db.ToDB();
+    (linear = db).ToLinear();
+    ASSERT_TRUE(comb.Do(db, db) && comb.Do(DSP::Spectrum(linear), linear));
+    linear.ToDB();
+    for (int k = 0; k < 513; k += 7)
+        ASSERT_EQ(db.GetMagBuffer()[k], linear.GetMagBuffer()[k]) << k;
     QuietAssertions quiet;
     EXPECT_DSP_ASSERT(comb.Do(), "FDCombFilter::Do(): Supervised mode not implemented");
 }

@@ -6,11 +6,13 @@
 #include "Quorvel/Transformations/HLN/HLNPitchIsolate.hpp"
 #include "Quorvel/Transformations/HLN/HLNPitchShift.hpp"
 #include "Quorvel/Transformations/HLN/HLNRobotization.hpp"
+#include "Quorvel/Transformations/HLN/HarmonicFrameTools.hpp"
 #include "Quorvel/Transformations/HLN/HarmonicFrames.hpp"
 #include "support/AllocationCounter.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -89,6 +91,21 @@ TEST(HLNRealTimeTest, NoNonFiniteOutputWhateverTheFramesAndParameters) {
             }
         }
     }
+}
+
+// A complex bin with a non-finite part becomes (0, 0); a finite one keeps its bits.
+TEST(HLNRealTimeTest, MakeSpectrumFiniteZeroesWholeBins) {
+    DSP::Spectrum s;
+    s.SetType(DSP::SpecTypeFlags({DSP::SpecTypeFlags::eComplex}));
+    s.SetSize(3);
+    s.GetComplexArray()[0] = DSP::ComplexTmpl<float>(1.f, kNaN);
+    s.GetComplexArray()[1] = DSP::ComplexTmpl<float>(-0.f, -1e-40f);
+    s.GetComplexArray()[2] = DSP::ComplexTmpl<float>(kInf, 2.f);
+    DSP::MakeSpectrumFinite(s);
+    const DSP::ComplexTmpl<float>* c = s.GetComplexArray().GetPtr();
+    EXPECT_TRUE(c[0].Real() == 0.f && c[0].Imag() == 0.f && c[2].Real() == 0.f &&
+                c[2].Imag() == 0.f);
+    EXPECT_TRUE(std::signbit(c[1].Real()) && c[1].Imag() == -1e-40f);
 }
 
 } // namespace
