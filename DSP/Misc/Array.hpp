@@ -32,6 +32,8 @@ namespace DSP {
 /// array as it was. Not synchronised.
 template <class T> class Array : public Component {
     static constexpr bool kPlain = std::is_arithmetic<T>::value;
+    // Elements copied as bytes (numbers, complex and polar pairs).
+    static constexpr bool kBytes = std::is_trivially_copyable<T>::value;
 
 public:
     /// size elements, each zero or default-constructed; capacity = size; growth step = step.
@@ -78,9 +80,14 @@ public:
                       "one that does own memory, use instead Array::SetPtr() method");
         }
         const int nAssigned = mSize < src.mSize ? mSize : src.mSize;
-        CopyAssign(src.mpData, nAssigned);
-        for (int i = nAssigned; i < src.mSize; ++i)
-            new (mpData + i) T(src.mpData[i]);
+        if constexpr (kBytes) {
+            if (src.mSize > 0)
+                std::memmove(static_cast<void*>(mpData), src.mpData, src.mSize * sizeof(T));
+        } else {
+            CopyAssign(src.mpData, nAssigned);
+            for (int i = nAssigned; i < src.mSize; ++i)
+                new (mpData + i) T(src.mpData[i]);
+        }
         if (OwnsMemory())
             DestroyRange(src.mSize, mSize);
         mSize = src.mSize;
@@ -254,13 +261,8 @@ private:
     }
 
     void CopyAssign(const T* src, int n) {
-        if (n <= 0)
-            return;
-        if constexpr (kPlain)
-            std::memmove(mpData, src, n * sizeof(T));
-        else
-            for (int i = 0; i < n; ++i)
-                mpData[i] = src[i];
+        for (int i = 0; i < n; ++i)
+            mpData[i] = src[i];
     }
 
     // Opens a gap at index; slot mSize (within capacity) becomes live.
