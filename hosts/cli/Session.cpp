@@ -246,15 +246,18 @@ AudioData Session::render(const AudioData& input, std::vector<ResolvedSetting> t
         for (int c = 0; c < channels; ++c) {
             float* block = inBlock[size_t(c)].data();
             std::fill(block, block + inFirst, 0.0f);
-            std::copy_n(input.channels[size_t(c)].data() + inStart + inFirst, inEnd - inFirst,
-                        block + inFirst);
+            // An empty file's channels have no storage at all: offset into them only when
+            // there is something to take.
+            if (inEnd > inFirst)
+                std::copy_n(input.channels[size_t(c)].data() + inStart + inFirst, inEnd - inFirst,
+                            block + inFirst);
             std::fill(block + inEnd, block + n, 0.0f);
         }
         mEngine->Process(inputs, outputs, unsigned(n));
         const int64_t outStart = inStart - latency;
         const int64_t outFirst = std::clamp<int64_t>(-outStart, 0, n);
         const int64_t outEnd = std::clamp<int64_t>(frames - outStart, outFirst, n);
-        for (int c = 0; c < channels; ++c)
+        for (int c = 0; c < channels && outEnd > outFirst; ++c)
             std::copy(outBlock[size_t(c)].data() + outFirst, outBlock[size_t(c)].data() + outEnd,
                       output.channels[size_t(c)].data() + outStart + outFirst);
         pos += n;
