@@ -23,8 +23,6 @@ namespace quorvel::cli {
 namespace {
 
 constexpr sf_count_t kChunkFrames = 65536;
-// Reserved ahead of reading, per channel, at most (16 MB; longer files grow as they are read).
-constexpr sf_count_t kReservedFramesAtMost = sf_count_t(1) << 22;
 
 std::string lowerExtension(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -176,10 +174,15 @@ AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name
     };
     const uint64_t maxFrames = physicalMemoryBytes() / (sizeof(float) * size_t(info.channels));
     std::vector<float> interleaved(size_t(kChunkFrames * info.channels));
-    // Room for what the header claims, up to a bound a forged claim cannot push far.
-    const auto claimed = std::clamp<sf_count_t>(info.frames, 0, kReservedFramesAtMost);
-    for (std::vector<float>& channel : audio.channels)
-        channel.reserve(size_t(claimed));
+    // The buffers double as samples arrive, but never past what the header claims while the
+    // claim still holds: an honest header's file ends up in buffers of exactly its length, and
+    // a forged one never costs more than twice what actually arrived.
+    const auto grownCapacity = [&](size_t capacity, size_t needed) {
+        size_t grown = std::max(needed, 2 * capacity);
+        if (info.frames > 0 && uint64_t(info.frames) >= needed)
+            grown = std::min(grown, size_t(info.frames));
+        return grown;
+    };
     for (;;) {
         const sf_count_t got = sf_readf_float(file, interleaved.data(), kChunkFrames);
         if (got <= 0)
@@ -190,7 +193,10 @@ AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name
         try {
             for (int c = 0; c < info.channels; ++c) {
                 std::vector<float>& channel = audio.channels[size_t(c)];
-                channel.resize(size_t(start + got));
+                const size_t needed = size_t(start + got);
+                if (channel.capacity() < needed)
+                    channel.reserve(grownCapacity(channel.capacity(), needed));
+                channel.resize(needed);
                 float* to = channel.data() + start;
                 const float* from = interleaved.data() + c;
                 for (sf_count_t i = 0; i < got; ++i)
@@ -204,7 +210,7 @@ AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name
     closer();
     if (error != SF_ERR_NO_ERROR)
         throw processingError("cannot decode '" + name + "': " + sf_error_number(error));
-    // A header that claimed more than arrived keeps nothing of its claim.
+    // A header that claimed more than arrived keeps nothing of the buffers' growth past it.
     for (std::vector<float>& channel : audio.channels)
         channel.shrink_to_fit();
     return audio;
