@@ -26,29 +26,17 @@ TEST(ErrTest, FailedCheckWritesTheFramedReportBeforeThrowing) {
                   " Unable to adquire symbols names for the backtrace\n");
 }
 
-TEST(ErrTest, WarningReportHasItsOwnFrameAndNoBacktrace) {
-    testing::internal::CaptureStderr();
-    DSP::ExecuteWarningHandler("odd value", "DSP/Data/Spectrum.cpp", 7);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              kFrame + "######################## WARNING #########################\n" + kFrame +
-                  "At file DSP/Data/Spectrum.cpp line 7\nodd value\n");
-}
-
-TEST(ErrTest, HandlersAreReplaceableAndTheBreakpointFlagSilencesAssertions) {
+TEST(ErrTest, AssertionHandlerIsReplaceableAndTheBreakpointFlagSilencesIt) {
     Recorder::calls.clear();
-    EXPECT_EQ(DSP::SetWarningHandler(&Recorder::Record), &DSP::DefaultWarningHandler);
     EXPECT_EQ(DSP::SetAssertFailedHandler(&Recorder::Record), &DSP::DefaultAssertHandler);
-    DSP::ExecuteWarningHandler("w", "f", 3);
     DSP::ErrAssertionFailed::breakpointInDSPAssertEnabled = false;
     const DSP::ErrAssertionFailed silent("quiet", "g", 1);
     DSP::ErrAssertionFailed::breakpointInDSPAssertEnabled = true;
     const DSP::ErrAssertionFailed loud("loud", "h", 2);
-    EXPECT_EQ(Recorder::calls, "w@f:3;loud@h:2;");
+    EXPECT_EQ(Recorder::calls, "loud@h:2;");
     EXPECT_STREQ(silent.what(), "quiet");
     // A null handler puts the default back rather than leaving nothing to call.
-    EXPECT_EQ(DSP::SetWarningHandler(nullptr), &Recorder::Record);
     EXPECT_EQ(DSP::SetAssertFailedHandler(nullptr), &Recorder::Record);
-    EXPECT_EQ(DSP::SetWarningHandler(&DSP::DefaultWarningHandler), &DSP::DefaultWarningHandler);
     EXPECT_EQ(DSP::SetAssertFailedHandler(&DSP::DefaultAssertHandler), &DSP::DefaultAssertHandler);
 }
 

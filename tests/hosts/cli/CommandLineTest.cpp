@@ -38,18 +38,6 @@ protected:
 
 } // namespace
 
-TEST_F(CommandLine, DryOnlyRenderReproducesTheInputSampleForSample) {
-    const AudioData input = noise(2, 30000);
-    writeWav("in.wav", input);
-    const Result r = run({"render", path("in.wav"), path("out.wav"), "--program", "3-Band Filter",
-                          "--dry-wet", "0", "--quiet"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const AudioData output = readWav("out.wav");
-    EXPECT_EQ(output.sampleRate, 44100);
-    EXPECT_EQ(output.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    EXPECT_EQ(output.channels, input.channels);
-}
-
 TEST_F(CommandLine, FlatFilterMatchesTheInputClosely) {
     const AudioData input = noise(1, 44100);
     writeWav("in.wav", input);
