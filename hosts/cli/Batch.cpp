@@ -150,8 +150,9 @@ void renderBatch(const RenderOptions& options, std::FILE* out) {
         const std::string line = options.inputs[i] + ": " + result.error;
         std::fprintf(stderr, "quorvel: %s\n", orvane::escapedForMessage(line.c_str()).c_str());
     }
-    std::fprintf(out, "rendered %zu of %zu files into %s in %.2f s with %u jobs\n",
-                 outputs.size() - failed, outputs.size(), options.outDir.c_str(), elapsed, jobs);
+    std::fprintf(out, "rendered %zu of %zu file%s into %s in %.2f s with %u job%s\n",
+                 outputs.size() - failed, outputs.size(), outputs.size() == 1 ? "" : "s",
+                 options.outDir.c_str(), elapsed, jobs, jobs == 1 ? "" : "s");
     if (failed > 0)
         throw processingError(std::to_string(failed) + " of " + std::to_string(outputs.size()) +
                               " files failed");
