@@ -81,61 +81,26 @@ TEST_F(SpectralPeakArrayTest, PeakAccessMisuseIsRefusedAndChangesNothing) {
     EXPECT_EQ(a.GetIndexArray().Size(), 1);
 }
 
-TEST_F(SpectralPeakArrayTest, TheIndexTableMapsEntriesToPeaksOnlyWhileUpToDate) {
-    SpectralPeakArray a =
-        List({{100, .1f, 0}, {200, .4f, 0}, {300, .2f, 0}, {400, .4f, 0}}, EScale::eLinear);
-    EXPECT_EQ(a.GetMaxMagPos(), 1); // the first of equal magnitudes
-    a.InitIndices();
-    EXPECT_EQ(a.GetIndexArray()[1], -1);
-    EXPECT_DSP_ASSERT(a.GetThruIndexFreq(0),
-                      "SpectralPeakArray::GetThruIndexFreq: IndexTable is not up to date");
-    EXPECT_DSP_ASSERT(a.GetPositionFromIndex(0),
+TEST_F(SpectralPeakArrayTest, TheIndexTableIsSearchedOnlyWhileUpToDate) {
+    SpectralPeakArray a = List({{100, .1f, 7}, {200, .4f, 5}, {300, .2f, 7}}, EScale::eLinear);
+    EXPECT_DSP_ASSERT(a.GetPositionFromIndex(7),
                       "SpectralPeakArray::GetPositionFromIndex: Index table is not up to date");
-    EXPECT_DSP_ASSERT(a.GetMaxMagIndex(),
-                      "SpectralPeakArray::GetMaxMagPosition: IndexTable is not up to date");
+    a.SetIsIndexUpToDate(true);
+    EXPECT_EQ(a.GetPositionFromIndex(7), 0); // the first entry that matches
+    EXPECT_EQ(a.GetPositionFromIndex(5), 1);
+    EXPECT_EQ(a.GetPositionFromIndex(4), -1);
     a.ResetIndices();
-    EXPECT_EQ(a.GetThruIndexFreq(0), 100.f);
-    a.DeleteIndex(0);
-    a.DeleteIndex(7); // no such entry: nothing happens
-    // Table {1, 2, 3}: entries 0 and 2 name equally loud peaks; the first wins.
-    EXPECT_EQ(a.GetMaxMagIndex(), 0);
-    EXPECT_EQ(a.GetnIndexedPeaks(), 3);
-    EXPECT_EQ(a.GetPositionFromIndex(2), 1);
-    EXPECT_EQ(a.GetPositionFromIndex(0), -1);
-    a.SetThruIndexMag(1, 0.125);
-    a.SetThruIndexBinWidth(1, 5);
-    EXPECT_EQ(std::make_pair(a.GetMag(2), a.GetBinWidth(2)), std::make_pair(0.125f, 5));
-    EXPECT_EQ(a.GetThruIndexSpectralPeak(2).GetFreq(), 400.f);
-    a.GetIndexArray()[1] = -1;
-    EXPECT_EQ(a.GetFirstNonValidIndexPosition(0), 1);
-    EXPECT_EQ(a.GetFirstNonValidIndexPosition(2), -1);
-    EXPECT_DSP_ASSERT(a.GetFirstNonValidIndexPosition(3),
-                      "SpectralPeakArray::SetThruIndexFreq: Out of bounds in Index Array");
-    EXPECT_DSP_ASSERT(a.GetThruIndexPhase(1),
-                      "SpectralPeakArray::GetThruIndexPhase: Index Array entry names no peak");
-    a.SetIndicesTo(2);
-    EXPECT_EQ(a.GetThruIndexFreq(0), 300.f);
+    EXPECT_EQ(RowsOf(a), (Rows{{100, .1f, 0}, {200, .4f, 1}, {300, .2f, 2}}));
+    EXPECT_EQ(a.GetPositionFromIndex(2), 2);
+    a.SetIndicesTo(-1);
+    EXPECT_EQ(a.GetPositionFromIndex(2), -1);
+    EXPECT_EQ(a.GetPositionFromIndex(-1), 0);
 }
 
-TEST_F(SpectralPeakArrayTest, DecibelConversionRoundTripsAndGainShiftsACopy) {
-    SpectralPeakArray a =
-        List({{100, 1.f, 0}, {100, 0.f, 0}, {100, .5f, 0}, {100, 2e-3f, 0}}, EScale::eLinear);
-    a.TodB();
-    a.TodB(); // already dB: nothing changes
-    EXPECT_EQ(a.GetScale().GetValue(), EScale::eLog);
-    // The fast logarithm is within 2.4e-6 octaves (1.5e-5 dB) of the exact one.
-    const float expectedDb[] = {0.f, -80.f, -6.0206f};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(a.GetMag(i), expectedDb[i], 2e-5f) << i;
-    const SpectralPeakArray louder = a + 6.f;
-    EXPECT_EQ(louder.GetMag(1), a.GetMag(1) + 6.f);
-    a.ToLinear();
-    a.ToLinear();
-    EXPECT_EQ(a.GetScale().GetValue(), EScale::eLinear);
-    // Back through the fast power: both approximations together stay within 1e-5 relative.
-    const float expected[] = {1.f, 1e-4f, 0.5f, 2e-3f};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NEAR(a.GetMag(i), expected[i], expected[i] * 1e-5f) << i;
+TEST_F(SpectralPeakArrayTest, GainShiftsEveryMagnitudeOfACopy) {
+    const SpectralPeakArray a = List({{100, -6, 1}, {200, -20, 2}});
+    EXPECT_EQ(RowsOf(a + 6.f), (Rows{{100, 0, 1}, {200, -14, 2}}));
+    EXPECT_EQ(RowsOf(a), (Rows{{100, -6, 1}, {200, -20, 2}}));
 }
 
 TEST_F(SpectralPeakArrayTest, MergeInterleavesByFrequencyAndDropsPeaksBelowTheFloors) {
