@@ -8,10 +8,6 @@ namespace DSP {
 
 namespace {
 constexpr int kNoIndex = -1;
-// Merging keeps peaks from kMergeFloorDb and kMergeLowestFreqHz up, at most kMaxMergedPeaks.
-constexpr float kMergeFloorDb = -90.f;
-constexpr float kMergeLowestFreqHz = 80.f;
-constexpr int kMaxMergedPeaks = 200;
 
 template <typename T> void SetCapacity(Array<T>& array, int capacity) {
     if (array.AllocatedSize() != capacity)
@@ -107,70 +103,6 @@ int SpectralPeakArray::GetPositionFromIndex(int index) const {
     const int* end = begin + mIndexArray.Size();
     const int* found = std::find(begin, end, index);
     return found == end ? kNoIndex : static_cast<int>(found - begin);
-}
-
-SpectralPeakArray SpectralPeakArray::operator+(float gain) const {
-    SpectralPeakArray result(*this);
-    for (int i = 0; i < result.GetnPeaks(); ++i)
-        result.mMagBuffer[i] += gain;
-    return result;
-}
-
-// Both lists are walked in ascending frequency. Peaks below -90 dB or 80 Hz are dropped (at
-// exactly those limits a peak of this list that shares its frequency with one of the other is
-// dropped too). Track ids are interleaved so the two lists' tracks stay apart: 2 * id for this
-// list, 2 * id + 1 for the other. Bin positions and widths are not carried over.
-SpectralPeakArray SpectralPeakArray::operator+(const SpectralPeakArray& other) const {
-    const SpectralPeakArray& a = *this;
-    const SpectralPeakArray& b = other;
-    SpectralPeakArray result;
-    result.SetScale(b.GetScale());
-    const int capacity = a.GetnMaxPeaks() + b.GetnMaxPeaks();
-    result.SetnMaxPeaks(capacity);
-    result.SetnPeaks(capacity);
-
-    int k = 0;
-    auto take = [&result, &k](const SpectralPeakArray& from, int i, int mergedIndex) {
-        result.mMagBuffer[k] = from.mMagBuffer[i];
-        result.mFreqBuffer[k] = from.mFreqBuffer[i];
-        result.mPhaseBuffer[k] = from.mPhaseBuffer[i];
-        result.mIndexArray[k] = mergedIndex;
-        ++k;
-    };
-    auto audible = [](const SpectralPeakArray& from, int i) {
-        return from.mMagBuffer[i] >= kMergeFloorDb && from.mFreqBuffer[i] >= kMergeLowestFreqHz;
-    };
-    auto takeFromA = [&](int i) {
-        if (audible(a, i))
-            take(a, i, 2 * a.mIndexArray[i]);
-    };
-    auto takeFromB = [&](int j) {
-        if (audible(b, j))
-            take(b, j, 2 * b.mIndexArray[j] + 1);
-    };
-
-    int i = 0;
-    int j = 0;
-    while (i < a.GetnPeaks() && j < b.GetnPeaks()) {
-        if (a.mFreqBuffer[i] < b.mFreqBuffer[j]) {
-            takeFromA(i++);
-        } else if (a.mFreqBuffer[i] > b.mFreqBuffer[j]) {
-            takeFromB(j++);
-        } else {
-            if (a.mMagBuffer[i] > kMergeFloorDb && a.mFreqBuffer[i] > kMergeLowestFreqHz)
-                take(a, i, 2 * a.mIndexArray[i]);
-            takeFromB(j);
-            ++i;
-            ++j;
-        }
-    }
-    while (i < a.GetnPeaks())
-        takeFromA(i++);
-    while (j < b.GetnPeaks())
-        takeFromB(j++);
-
-    result.SetnPeaks(std::min(k, kMaxMergedPeaks));
-    return result;
 }
 
 } // namespace DSP

@@ -80,11 +80,6 @@ public:
     void SetIndicesTo(int value);              // value for every peak; marked up to date
     int GetPositionFromIndex(int index) const; // first entry equal to index, or -1
 
-    // A copy with gain added to every magnitude (a gain in dB on a dB array).
-    SpectralPeakArray operator+(float gain) const;
-    // Merges two frequency-sorted dB peak lists (see the source for the rules).
-    SpectralPeakArray operator+(const SpectralPeakArray& other) const;
-
 private:
     template <typename F> void ForEachArray(F apply) {
         apply(mMagBuffer);

@@ -97,36 +97,4 @@ TEST_F(SpectralPeakArrayTest, TheIndexTableIsSearchedOnlyWhileUpToDate) {
     EXPECT_EQ(a.GetPositionFromIndex(-1), 0);
 }
 
-TEST_F(SpectralPeakArrayTest, GainShiftsEveryMagnitudeOfACopy) {
-    const SpectralPeakArray a = List({{100, -6, 1}, {200, -20, 2}});
-    EXPECT_EQ(RowsOf(a + 6.f), (Rows{{100, 0, 1}, {200, -14, 2}}));
-    EXPECT_EQ(RowsOf(a), (Rows{{100, -6, 1}, {200, -20, 2}}));
-}
-
-TEST_F(SpectralPeakArrayTest, MergeInterleavesByFrequencyAndDropsPeaksBelowTheFloors) {
-    const SpectralPeakArray a = List({{50, -10, 4}, {100, -20, 1}, {300, -20, 2}});
-    const SpectralPeakArray b = List({{100, -30, 5}, {200, -95, 6}, {200, -40, 3}});
-    const SpectralPeakArray merged = a + b;
-    // 50 Hz is below the lowest frequency kept and -95 dB below the floor.
-    EXPECT_EQ(
-        RowsOf(merged),
-        (Rows{{100, -20, 2 * 1}, {100, -30, 2 * 5 + 1}, {200, -40, 2 * 3 + 1}, {300, -20, 2 * 2}}));
-    EXPECT_EQ(merged.GetnMaxPeaks(), a.GetnMaxPeaks() + b.GetnMaxPeaks());
-    EXPECT_EQ(merged.GetBinPos(0), 0.f);
-    EXPECT_EQ(merged.GetPhase(3), a.GetPhase(2));
-    // At exactly -90 dB or 80 Hz a peak is kept, unless it is this list's peak at a frequency
-    // the other list shares.
-    const SpectralPeakArray c = List({{80, -10, 0}, {150, -90, 1}, {400, -90, 2}});
-    const SpectralPeakArray d = List({{80, -10, 0}, {150, -10, 1}, {500, -90, 2}});
-    EXPECT_EQ(RowsOf(c + d), (Rows{{80, -10, 1}, {150, -10, 3}, {400, -90, 4}, {500, -90, 5}}));
-    Rows many, others;
-    for (int i = 0; i < 150; ++i) {
-        many.emplace_back(100.f + 10.f * i, -10.f, i);
-        others.emplace_back(105.f + 10.f * i, -10.f, i);
-    }
-    const SpectralPeakArray capped = List(many) + List(others);
-    ASSERT_EQ(capped.GetnPeaks(), 200); // at most 200 peaks, the lowest ones
-    EXPECT_EQ(RowsOf(capped)[199], Row(1095.f, -10.f, 2 * 99 + 1));
-}
-
 } // namespace
