@@ -19,9 +19,10 @@ namespace DSP {
 /// Lookups remember where the previous one landed, so a run of lookups with non-decreasing x
 /// (a spectral envelope read bin by bin) costs a few comparisons each. GetValue never allocates.
 ///
-/// The spline needs its table of second derivatives: call UpdateSplineTable() after editing the
-/// points and before a "Spline" lookup. Every edit through this class (points, size, end
-/// derivatives) marks the table out of date; edits made directly through GetPointArray() do not.
+/// The spline is the natural one (second derivative zero at both ends) and needs its table of
+/// second derivatives: call UpdateSplineTable() after editing the points and before a "Spline"
+/// lookup. Every edit through this class (points, size) marks the table out of date; edits
+/// made directly through GetPointArray() do not.
 ///
 /// Pass interpolation types as EInterpolation objects: a bare enumerator such as
 /// EInterpolation::eSpline is an int and would select the BPFTmpl(int size) constructor.
@@ -39,13 +40,12 @@ public:
     explicit BPFTmpl(const EInterpolation& type) : BPFTmpl() { SetIntpType(type); }
     BPFTmpl(int size, const EInterpolation& type) : BPFTmpl(size) { SetIntpType(type); }
 
-    /// Copies type, points, order, spline table and its state, and the end derivatives; the
-    /// copy searches its own points.
+    /// Copies type, points, order, spline table and its state; the copy searches its own
+    /// points.
     BPFTmpl(const BPFTmpl& other)
         : Component(other), mInterpolation(other.mInterpolation), mArray(other.mArray),
           mSearch(mArray), mOrder(other.mOrder), mSplineTable(other.mSplineTable),
-          mIsSplineUpdated(other.mIsSplineUpdated), mLeftDerivative(other.mLeftDerivative),
-          mRightDerivative(other.mRightDerivative) {
+          mIsSplineUpdated(other.mIsSplineUpdated) {
         SizeWorkArrays();
     }
 
@@ -58,8 +58,6 @@ public:
         SizeWorkArrays();
         mSplineTable = other.mSplineTable;
         mIsSplineUpdated = other.mIsSplineUpdated;
-        mLeftDerivative = other.mLeftDerivative;
-        mRightDerivative = other.mRightDerivative;
         mLastPosition = -1;
         mLastX = 0;
         return *this;
@@ -168,29 +166,6 @@ public:
     }
     const EInterpolation& GetInterpolation() const { return mInterpolation; }
 
-    /// First derivatives at the ends for the spline; 1e30 or more means "not set" (a natural
-    /// end, second derivative zero).
-    void SetLeftDerivative(TY d) {
-        mLeftDerivative = d;
-        mIsSplineUpdated = false;
-    }
-    void SetRightDerivative(TY d) {
-        mRightDerivative = d;
-        mIsSplineUpdated = false;
-    }
-    void UnsetLeftDerivative() {
-        if (mLeftDerivative < kUnsetDerivative) {
-            mLeftDerivative = kUnsetDerivative;
-            mIsSplineUpdated = false;
-        }
-    }
-    void UnsetRightDerivative() {
-        if (mRightDerivative < kUnsetDerivative) {
-            mRightDerivative = kUnsetDerivative;
-            mIsSplineUpdated = false;
-        }
-    }
-
     /// Rebuilds the spline table if it is out of date and marks it up to date.
     void UpdateSplineTable() {
         if (!mIsSplineUpdated)
@@ -198,8 +173,8 @@ public:
         mIsSplineUpdated = true;
     }
 
-    /// Computes the second derivatives of the cubic spline through the points (at least
-    /// three) with the current end conditions, by the tridiagonal sweep. Allocates only when
+    /// Computes the second derivatives of the natural cubic spline through the points (at
+    /// least three) by the tridiagonal sweep. Allocates only when
     /// the BPF has grown beyond every size seen before.
     void CreateSplineTable() {
         const int n = Size();
@@ -208,13 +183,7 @@ public:
         SizeKeepingCapacity(mSplineScratch, n);
         Array<TY>& y2 = mSplineTable;
         Array<TY>& u = mSplineScratch;
-        if (mLeftDerivative >= kUnsetDerivative) {
-            y2[0] = u[0] = 0;
-        } else {
-            const TX h = X(1) - X(0);
-            y2[0] = TY(-0.5);
-            u[0] = (TY(3) / h) * ((Y(1) - Y(0)) / h - mLeftDerivative);
-        }
+        y2[0] = u[0] = 0;
         for (int i = 1; i < n - 1; ++i) {
             const TX sig = (X(i) - X(i - 1)) / (X(i + 1) - X(i - 1));
             const TY p = sig * y2[i - 1] + TY(2);
@@ -222,14 +191,9 @@ public:
             u[i] = (Y(i + 1) - Y(i)) / (X(i + 1) - X(i)) - (Y(i) - Y(i - 1)) / (X(i) - X(i - 1));
             u[i] = (TY(6) * u[i] / (X(i + 1) - X(i - 1)) - sig * u[i - 1]) / p;
         }
-        TY qn = 0;
-        TY un = 0;
-        if (mRightDerivative < kUnsetDerivative) {
-            const TX h = X(n - 1) - X(n - 2);
-            qn = TY(0.5);
-            un = (TY(3) / h) * (mRightDerivative - (Y(n - 1) - Y(n - 2)) / h);
-        }
-        y2[n - 1] = (un - qn * u[n - 2]) / (qn * y2[n - 2] + TY(1));
+        // Zero, written as the sweep's closing step with no end slope so that an overflowed
+        // u[n - 2] still turns the table into NaN.
+        y2[n - 1] = (TY(0) - TY(0) * u[n - 2]) / (TY(0) * y2[n - 2] + TY(1));
         for (int k = n - 2; k >= 0; --k)
             y2[k] = y2[k] * y2[k + 1] + u[k];
     }
@@ -290,7 +254,6 @@ public:
     }
 
 private:
-    static constexpr TY kUnsetDerivative = TY(1e30);
     static constexpr int kMaxPolynomialPoints = 10;
 
     TX X(int i) const { return mArray[i].GetX(); }
@@ -430,8 +393,6 @@ private:
     mutable TX mLastX = 0;
     Array<TY> mSplineTable;
     bool mIsSplineUpdated = false;
-    TY mLeftDerivative = kUnsetDerivative;
-    TY mRightDerivative = kUnsetDerivative;
     Array<TY> mSplineScratch; // the sweep's u; kept so that rebuilding does not allocate
 };
 

@@ -82,9 +82,6 @@ public:
 
     // Forwarded to the spectral peaks.
     SpectralPeak GetSpectralPeak(int i) const { return mSpectralPeakArray.GetSpectralPeak(i); }
-    SpectralPeak GetThruIndexSpectralPeak(int i) const {
-        return mSpectralPeakArray.GetThruIndexSpectralPeak(i);
-    }
     void SetSpectralPeak(int i, const SpectralPeak& peak, int index = -1) {
         mSpectralPeakArray.SetSpectralPeak(i, peak, index);
     }

@@ -62,21 +62,13 @@ void Fundamental::DeleteElem(int i) {
     mCandidatesErr.DeleteElem(i);
 }
 
-void Fundamental::SortByFrequency() {
-    SortBy(mCandidatesFreq);
-}
-
-void Fundamental::SortByError() {
-    SortBy(mCandidatesErr);
-}
-
 // Exchange sort: the candidate lists hold a handful of entries, and this order of swaps is
-// what decides between candidates with equal keys.
-void Fundamental::SortBy(const Array<float>& key) {
+// what decides between candidates with equal errors.
+void Fundamental::SortByError() {
     const int n = GetnCandidates();
     for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j)
-            if (key[j] < key[i])
+            if (mCandidatesErr[j] < mCandidatesErr[i])
                 SwapCandidates(i, j);
 }
 

@@ -38,8 +38,7 @@ public:
     void InsertElem(int i, float freqHz, float err);
     void DeleteElem(int i);
 
-    // Ascending exchange sorts; a candidate's frequency and error move together.
-    void SortByFrequency();
+    // Ascending exchange sort by error; a candidate's frequency and error move together.
     void SortByError();
 
     Array<float>& GetCandidatesFreq() { return mCandidatesFreq; }
@@ -48,7 +47,6 @@ public:
     const Array<float>& GetCandidatesErr() const { return mCandidatesErr; }
 
 private:
-    void SortBy(const Array<float>& key);
     void SwapCandidates(int i, int j);
 
     Array<float> mCandidatesFreq;

@@ -12,13 +12,12 @@ namespace DSP {
 // in radians, fractional bin position, bin width, index) that always share one size
 // (GetnPeaks) and one capacity (GetnMaxPeaks). Magnitudes are linear or dB by GetScale.
 //
-// The index array holds per peak the track or partial it belongs to (-1: none). It is
-// readable through the "ThruIndex" accessors only while it is marked up to date
-// (ResetIndices, SetIndicesTo); InitIndices clears the mark.
+// The index array holds per peak the track or partial it belongs to (-1: none). It can be
+// searched (GetPositionFromIndex) only while it is marked up to date (ResetIndices,
+// SetIndicesTo).
 //
 // Sized once at configuration (SetnMaxPeaks); SetnPeaks within the capacity never allocates.
-// While minimize-resizes is set, SetnMaxPeaks also makes every later growth jump by a whole
-// capacity. Not synchronised.
+// SetnMaxPeaks also makes every later growth jump by a whole capacity. Not synchronised.
 class SpectralPeakArray : public Component {
 public:
     SpectralPeakArray() = default;
@@ -30,8 +29,6 @@ public:
 
     const EScale& GetScale() const { return mScale; }
     void SetScale(const EScale& scale) { mScale = scale; }
-    bool GetMinimizeResizes() const { return mMinimizeResizes; }
-    void SetMinimizeResizes(bool minimize) { mMinimizeResizes = minimize; }
     bool GetIsIndexUpToDate() const { return mIsIndexUpToDate; }
     void SetIsIndexUpToDate(bool upToDate) { mIsIndexUpToDate = upToDate; }
 
@@ -79,43 +76,9 @@ public:
     void DeleteSpectralPeak(int i, bool deleteIndex = false);
 
     // The index table.
-    void ResetIndices();          // 0, 1, 2, ... for every peak; marked up to date
-    void InitIndices();           // -1 for every peak; marked not up to date
-    void SetIndicesTo(int value); // value for every peak; marked up to date
-    void AddIndex(int index);     // appends an entry (the table may then outgrow the peaks)
-    void DeleteIndex(int index);  // removes the entry equal to index, if any
-    int GetPositionFromIndex(int index) const;          // first entry equal to index, or -1
-    int GetFirstNonValidIndexPosition(int begin) const; // first -1 entry from begin, or -1
-    int GetnIndexedPeaks() const;                       // entries that are not -1
-
-    // Peak data through the index table: entry i names the peak position.
-    float GetThruIndexFreq(int i) const;
-    float GetThruIndexMag(int i) const;
-    float GetThruIndexPhase(int i) const;
-    float GetThruIndexBinPos(int i) const;
-    int GetThruIndexBinWidth(int i) const;
-    SpectralPeak GetThruIndexSpectralPeak(int i) const;
-    void SetThruIndexFreq(int i, double freqHz);
-    void SetThruIndexMag(int i, double mag);
-    void SetThruIndexPhase(int i, double phase);
-    void SetThruIndexBinPos(int i, double binPos);
-    void SetThruIndexBinWidth(int i, int bins);
-    void SetThruIndexSpectralPeak(int i, const SpectralPeak& peak);
-
-    // Position of the largest magnitude, the first on ties (0 for at most one peak).
-    int GetMaxMagPos() const;
-    int GetMaxMagPosition() const { return GetMaxMagPos(); }
-    // Position within the index table of the entry whose peak is loudest (first on ties).
-    int GetMaxMagIndex() const;
-
-    // Linear to dB (a zero magnitude counts as 0.0001, i.e. -80 dB) and back.
-    void TodB();
-    void ToLinear();
-
-    // A copy with gain added to every magnitude (a gain in dB on a dB array).
-    SpectralPeakArray operator+(float gain) const;
-    // Merges two frequency-sorted dB peak lists (see the source for the rules).
-    SpectralPeakArray operator+(const SpectralPeakArray& other) const;
+    void ResetIndices();                       // 0, 1, 2, ... for every peak; marked up to date
+    void SetIndicesTo(int value);              // value for every peak; marked up to date
+    int GetPositionFromIndex(int index) const; // first entry equal to index, or -1
 
 private:
     template <typename F> void ForEachArray(F apply) {
@@ -126,10 +89,6 @@ private:
         apply(mBinWidthBuffer);
         apply(mIndexArray);
     }
-    void CopyPeakTo(int i, SpectralPeak& peak) const;
-    void WritePeak(int i, const SpectralPeak& peak);
-    // The peak position that index-table entry i names, after checking the table.
-    int PositionThruIndex(int i, const char* operation) const;
 
     EScale mScale;
     Array<float> mMagBuffer;
@@ -138,7 +97,6 @@ private:
     Array<float> mBinPosBuffer;
     Array<float> mBinWidthBuffer;
     IndexArray mIndexArray;
-    bool mMinimizeResizes = true;
     bool mIsIndexUpToDate = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "DSP/Data/ArrayToBPFCnv.hpp"
 #include "DSP/Data/ComplexToPolarCnv.hpp"
+#include "DSP/Data/Decibels.hpp"
 #include "DSP/Data/SpectrumConversions.hpp"
 #include "DSP/Misc/Err.hpp"
 

@@ -1,17 +1,12 @@
 #include "DSP/Data/SpectrumConversions.hpp"
 
-#include "DSP/Misc/Err.hpp"
 #include "DSP/Misc/FastMathBlock.hpp"
 
-#include <cmath>
 #include <type_traits>
 
 namespace DSP {
 
 namespace {
-// Powers at or below this are silent in Complex2LogMagPhase.
-constexpr float kSilentPower = 1e-20f;
-
 template <typename T> void AssertProperSize(Array<T>& array, int size) {
     if (array.Size() != size) {
         array.Resize(size);
@@ -73,37 +68,6 @@ void BPF2MagPhase(const BPFTmpl<float, float>& magBPF, const BPFTmpl<float, floa
         mag[i] = magBPF.GetValue(freqHz);
         phase[i] = phaseBPF.GetValue(freqHz);
         freqHz += binSpacingHz;
-    }
-}
-
-void Linear2LogMagnitude(Array<float>& magnitudes) {
-    Linear2LogMagnitude(magnitudes, magnitudes);
-}
-
-void Linear2LogMagnitude(const Array<float>& in, Array<float>& out) {
-    AssertProperSize(out, in.Size());
-    for (int i = 0; i < in.Size(); ++i)
-        out[i] = LinearToDb(in[i]);
-}
-
-void Log2LinearMagnitude(Array<float>& magnitudes) {
-    Log2LinearMagnitude(magnitudes, magnitudes);
-}
-
-void Log2LinearMagnitude(const Array<float>& in, Array<float>& out) {
-    AssertProperSize(out, in.Size());
-    for (int i = 0; i < in.Size(); ++i)
-        out[i] = std::pow(10.f, in[i] * 0.05f);
-}
-
-void Complex2LogMagPhase(const Array<ComplexTmpl<float>>& complex, Array<float>& logMag,
-                         Array<float>& phase) {
-    DSP_CHECK(complex.Size() == logMag.Size() && complex.Size() == phase.Size(),
-              "Complex2LogMagPhase() - input/output sizes inconsistent.");
-    for (int i = 0; i < complex.Size(); ++i) {
-        const float power = complex[i].SquaredMag();
-        logMag[i] = power > kSilentPower ? 10.f * kLog10Of2 * DSP_log2(power) : kSilenceDb;
-        phase[i] = complex[i].Ang();
     }
 }
 

@@ -1,14 +1,12 @@
 #pragma once
 
-// Conversions between the representations of spectral bins and between linear and decibel
-// magnitudes, on plain arrays. Magnitudes, angles, sines and cosines use the fast
-// approximations of FastMath, so every result carries their error (measured: below 1.1e-5
-// relative for the square root, 7e-5 absolute for sine and cosine, 5e-6 rad for the arc
-// tangent); spectra converted anywhere in the library go through these same routines.
+// Conversions between the representations of spectral bins, on plain arrays. Magnitudes, angles,
+// sines and cosines use the fast approximations of FastMath, so every result carries their error
+// (measured: below 1.1e-5 relative for the square root, 7e-5 absolute for sine and cosine, 5e-6 rad
+// for the arc tangent); spectra converted anywhere in the library go through these same routines.
 
 #include "DSP/Data/BPF.hpp"
 #include "DSP/Data/Complex.hpp"
-#include "DSP/Data/Decibels.hpp"
 #include "DSP/Data/Polar.hpp"
 #include "DSP/Misc/Array.hpp"
 #include "DSP/Misc/FastMath.hpp"
@@ -30,17 +28,5 @@ void Polar2MagPhase(const Array<PolarTmpl<float>>& polar, Array<float>& mag, Arr
 // interpolation type; mag and phase are resized to size.
 void BPF2MagPhase(const BPFTmpl<float, float>& magBPF, const BPFTmpl<float, float>& phaseBPF,
                   Array<float>& mag, Array<float>& phase, int size, float spectralRange);
-
-// Linear magnitudes to dB, in place or into out (resized to in's size); no floor is applied.
-void Linear2LogMagnitude(Array<float>& magnitudes);
-void Linear2LogMagnitude(const Array<float>& in, Array<float>& out);
-// dB to linear magnitudes, 10^(v / 20) with the exact power function.
-void Log2LinearMagnitude(Array<float>& magnitudes);
-void Log2LinearMagnitude(const Array<float>& in, Array<float>& out);
-
-// Power in dB (-200 for a power not above 1e-20) and angle per bin; all three arrays must
-// have the same size.
-void Complex2LogMagPhase(const Array<ComplexTmpl<float>>& complex, Array<float>& logMag,
-                         Array<float>& phase);
 
 } // namespace DSP

@@ -21,24 +21,10 @@ char* CopyText(const char* text) noexcept {
 
 const char* const kFrame = "##########################################################";
 const char* const kAssertTitle = "################### ASSERTION FAILED #####################";
-const char* const kWarningTitle = "######################## WARNING #########################";
 
-// Handlers are atomics so that installing one while another thread reports is not a data
-// race; the documented use is still to install them before processing starts.
+// The handler is an atomic so that installing one while another thread reports is not a
+// data race; the documented use is still to install it before processing starts.
 std::atomic<AssertFailedHandlerType> gAssertHandler{&DefaultAssertHandler};
-std::atomic<WarningHandlerType> gWarningHandler{&DefaultWarningHandler};
-
-// The whole report is built first and written at once, so that reports from two threads
-// do not interleave line by line.
-std::string FramedReport(const char* title, const char* message, const char* file, int line) {
-    std::ostringstream os;
-    os << kFrame << '\n'
-       << title << '\n'
-       << kFrame << '\n'
-       << "At file " << (file ? file : "") << " line " << line << '\n'
-       << (message ? message : "") << '\n';
-    return os.str();
-}
 
 } // namespace
 
@@ -96,31 +82,25 @@ AssertFailedHandlerType SetAssertFailedHandler(AssertFailedHandlerType handler) 
     return gAssertHandler.exchange(handler ? handler : &DefaultAssertHandler);
 }
 
-WarningHandlerType SetWarningHandler(WarningHandlerType handler) {
-    return gWarningHandler.exchange(handler ? handler : &DefaultWarningHandler);
-}
-
 void ExecuteAssertFailedHandler(const char* message, const char* file, int line) {
     gAssertHandler.load()(message, file, line);
-}
-
-void ExecuteWarningHandler(const char* message, const char* file, int line) {
-    gWarningHandler.load()(message, file, line);
 }
 
 void DumpBacktrace(std::ostream& os) {
     os << " Unable to adquire symbols names for the backtrace" << '\n';
 }
 
+// The whole report is built first and written at once, so that reports from two threads
+// do not interleave line by line.
 void DefaultAssertHandler(const char* message, const char* file, int line) {
     std::ostringstream os;
-    os << FramedReport(kAssertTitle, message, file, line);
+    os << kFrame << '\n'
+       << kAssertTitle << '\n'
+       << kFrame << '\n'
+       << "At file " << (file ? file : "") << " line " << line << '\n'
+       << (message ? message : "") << '\n';
     DumpBacktrace(os);
     std::cerr << os.str() << std::flush;
-}
-
-void DefaultWarningHandler(const char* message, const char* file, int line) {
-    std::cerr << FramedReport(kWarningTitle, message, file, line) << std::flush;
 }
 
 } // namespace DSP

@@ -55,23 +55,18 @@ private:
     std::string mMessage;
 };
 
-/// Assertion and warning handlers: (message, source file, line) -> nothing.
+/// Assertion handler: (message, source file, line) -> nothing.
 using AssertFailedHandlerType = void (*)(const char* message, const char* file, int line);
-using WarningHandlerType = void (*)(const char* message, const char* file, int line);
 
-/// Install a handler; returns the one it replaces. Process-wide; the handlers start as
-/// DefaultAssertHandler and DefaultWarningHandler. A null handler restores the default.
+/// Install a handler; returns the one it replaces. Process-wide; the handler starts as
+/// DefaultAssertHandler. A null handler restores the default.
 AssertFailedHandlerType SetAssertFailedHandler(AssertFailedHandlerType handler);
-WarningHandlerType SetWarningHandler(WarningHandlerType handler);
 
-/// Call the current handler. A warning never throws: processing continues after it.
+/// Call the current handler.
 void ExecuteAssertFailedHandler(const char* message, const char* file, int line);
-void ExecuteWarningHandler(const char* message, const char* file, int line);
 
 /// Write the framed "ASSERTION FAILED" report (with the back-trace line) to standard error.
 void DefaultAssertHandler(const char* message, const char* file, int line);
-/// Write the framed "WARNING" report (no back-trace line) to standard error.
-void DefaultWarningHandler(const char* message, const char* file, int line);
 
 /// Write the back-trace line of a report. Symbol names are not collected, so the line says
 /// so.

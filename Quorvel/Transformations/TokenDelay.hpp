@@ -108,12 +108,6 @@ public:
         std::fill(mFilled.begin(), mFilled.end(), 0);
     }
 
-    // Returns a token to the empty state; a null token is misuse.
-    void Discard(T* token) {
-        DSP_CHECK(token != nullptr, "TokenDelay: Discarding a null pointer");
-        TokenDelayDetail::MakeEmpty(*token);
-    }
-
     InControl& GetDelayControl() { return mDelayControl; }
     std::uint32_t GetCapacity() const { return static_cast<std::uint32_t>(mRing.size()); }
     // The delay in effect since the last Do, Push or Peek (in tokens).

@@ -32,7 +32,6 @@ public:
         mPublishedPort = port;
         port->AddPublisher(*this);
     }
-    OutPort<T>* GetPublishedOutPort() const { return mPublishedPort; }
 
     /// Connects the published port to in and records in here.
     void ConnectToIn(InPortBase& in) override {

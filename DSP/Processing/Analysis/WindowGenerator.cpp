@@ -3,7 +3,7 @@
 #include "DSP/Misc/Err.hpp"
 #include "DSP/Misc/FastMath.hpp"
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -34,18 +34,6 @@ float CosineAngle(int n, int N) {
     return float(n * (kTwoPi / (N - 1)));
 }
 
-void KaiserBessel(int N, Array<float>& out, float alpha) {
-    const float a = alpha * 3.1415927f;
-    const double i0a = WindowGenerator::BesselFunction(a);
-    const int half = N / 2;
-    FillSymmetric(out, N, [&](int n) {
-        const float x = float(n - half) / (float(N) * 0.5f);
-        const float v = 1.0f - x * x;
-        const float r = v > 0.0f ? DSP_sqrt(v) : 0.0f;
-        return float(WindowGenerator::BesselFunction(r * a) / i0a);
-    });
-}
-
 void BlackmanHarrisX(int N, Array<float>& out, float a0, float a1, float a2, float a3) {
     FillSymmetric(out, N, [&](int n) {
         const float t = CosineAngle(n, N);
@@ -55,15 +43,6 @@ void BlackmanHarrisX(int N, Array<float>& out, float a0, float a1, float a2, flo
 
 void BlackmanHarris92(int N, Array<float>& out) {
     BlackmanHarrisX(N, out, 0.35875f, 0.48829f, 0.14128f, 0.01168f);
-}
-void BlackmanHarris74(int N, Array<float>& out) {
-    BlackmanHarrisX(N, out, 0.40217f, 0.49703f, 0.09892f, 0.00188f);
-}
-void BlackmanHarris70(int N, Array<float>& out) {
-    BlackmanHarrisX(N, out, 0.42323f, 0.49755f, 0.07922f, 0.0f);
-}
-void BlackmanHarris62(int N, Array<float>& out) {
-    BlackmanHarrisX(N, out, 0.44959f, 0.49364f, 0.05677f, 0.0f);
 }
 
 void Hamming(int N, Array<float>& out) {
@@ -98,40 +77,6 @@ void BlackmanHarris92TransMainLobe(int N, Array<float>& out) {
     for (int n = 0; n < N; ++n)
         out[n] /= centre;
 }
-
-void Gaussian(int N, Array<float>& out) {
-    const int half = N / 2;
-    const double middle = N * 0.5;
-    for (int n = 0; n < half; ++n) {
-        const double x = (n - middle) / (N - 1);
-        const float v = float(7.07355302630646 * std::exp(-x * x / 0.045));
-        out[n] = v;
-        out[N - 1 - n] = v;
-    }
-    if (N % 2 == 1)
-        out[half] = 7.0735531f;
-}
-
-// Computed over every sample (not mirrored) and scaled so that the samples sum to 2.
-void BlackmanHarrisLike(int N, Array<float>& out) {
-    double sum = 0.0;
-    for (int n = 0; n < N; ++n) {
-        const float t = CosineAngle(n, N);
-        out[n] = 0.47f - 0.45f * DSP_cos(t) - 0.01f * DSP_cos(2.0f * t) - 0.01f * DSP_cos(3.0f * t);
-        sum += out[n];
-    }
-    const double scale = 0.5 * sum;
-    for (int n = 0; n < N; ++n)
-        out[n] = float(out[n] / scale);
-}
-
-void Sine(int N, Array<float>& out) {
-    const double step = 3.141592653589793 / (2.0 * N);
-    for (int n = 0; n < N; ++n)
-        out[n] = 1.0f + float(N) * DSP_sin(float((n + 1) * step));
-}
-
-constexpr float kKaiserBesselAlpha[7] = {1.7f, 1.8f, 1.9f, 2.0f, 2.5f, 3.0f, 3.5f};
 
 bool IsKnownNormalization(int value) {
     return value >= EWindowNormalize::eNone && value <= EWindowNormalize::eMax;
@@ -217,20 +162,7 @@ void WindowGenerator::CreateTable(Array<float>& out, int type, int n) {
         return;
     DSP_CHECK(n <= out.Size(),
               "WindowGenerator::CreateTable:output array does not have a valid size");
-    if (type >= EWindowType::eKaiserBessel17 && type <= EWindowType::eKaiserBessel35) {
-        KaiserBessel(n, out, kKaiserBesselAlpha[type]);
-        return;
-    }
     switch (type) {
-    case EWindowType::eBlackmanHarris74:
-        BlackmanHarris74(n, out);
-        break;
-    case EWindowType::eBlackmanHarris62:
-        BlackmanHarris62(n, out);
-        break;
-    case EWindowType::eBlackmanHarris70:
-        BlackmanHarris70(n, out);
-        break;
     case EWindowType::eBlackmanHarris92:
         BlackmanHarris92(n, out);
         break;
@@ -242,15 +174,6 @@ void WindowGenerator::CreateTable(Array<float>& out, int type, int n) {
         break;
     case EWindowType::eBlackmanHarris92TransMainLobe:
         BlackmanHarris92TransMainLobe(n, out);
-        break;
-    case EWindowType::eGaussian:
-        Gaussian(n, out);
-        break;
-    case EWindowType::eBlackmanHarrisLike:
-        BlackmanHarrisLike(n, out);
-        break;
-    case EWindowType::eSine:
-        Sine(n, out);
         break;
     default:
         break;
@@ -332,18 +255,6 @@ void WindowGenerator::InvertWindow(const Array<float>& in, Array<float>& out) {
         }
     }
     out[length - 1] = 0.0f;
-}
-
-double WindowGenerator::BesselFunction(float x) {
-    const float halfX = x / 2.0f;
-    double sum = 1.0 + double(halfX) * double(halfX);
-    double factorial = 1.0;
-    for (int k = 2; k < 50; ++k) {
-        factorial *= k;
-        const float term = float(double(DSP_pow(halfX, float(k))) / factorial);
-        sum += DSP_pow(term, 2.0f);
-    }
-    return sum;
 }
 
 float WindowGenerator::Sinc(float x, int n) {

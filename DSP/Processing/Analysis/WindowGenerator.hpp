@@ -40,7 +40,7 @@ public:
     bool Do(Spectrum& out);
 
     /// Writes the window of the given type and length n into out[0 .. n-1] (out must hold at
-    /// least n samples). Unknown types (> 16) write nothing.
+    /// least n samples). Other values write nothing.
     static void CreateTable(Array<float>& out, int type, int n);
     /// Resamples the table to the "Size" control's length into out[0 .. n-1].
     void CreateWindowFromTable(Array<float>& out) const;
@@ -51,8 +51,6 @@ public:
     static void InvertWindow(const Array<float>& in, Array<float>& out);
     static void InvertWindow(Array<float>& w) { InvertWindow(w, w); }
 
-    /// Modified Bessel function of the first kind, order 0, by its first fifty series terms.
-    static double BesselFunction(float x);
     /// sin(h x) / sin(x / 2) with h = n / 2; its limit 2h where sin(x / 2) is 0.
     static float Sinc(float x, int n);
 

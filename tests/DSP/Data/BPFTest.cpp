@@ -138,7 +138,7 @@ TEST_F(BPFTest, InterpolationFailuresNameTheirCause) {
     EXPECT_DSP_ASSERT(unsorted.GetValue(0.5f), "Error interpolating Spline");
 }
 
-TEST_F(BPFTest, SplinesMatchHandComputedCurvesAndHonourTheirEndSlopes) {
+TEST_F(BPFTest, NaturalSplinesMatchHandComputedCurves) {
     // Through (0,0), (1,1), (2,0) with free ends the second derivatives are 0, -3, 0, and the
     // midpoints lie at 1/2 + 3 (1/8 - 1/2) / 6 ... = 0.6875 exactly.
     BPF bpf = Make({{0, 0}, {1, 1}, {2, 0}});
@@ -146,26 +146,15 @@ TEST_F(BPFTest, SplinesMatchHandComputedCurvesAndHonourTheirEndSlopes) {
     bpf.UpdateSplineTable();
     EXPECT_EQ(bpf.GetValue(0.5f), 0.6875f);
     EXPECT_EQ(bpf.GetValue(1.5f), 0.6875f);
-    bpf.SetLeftDerivative(1.0f); // set and unset again: the free ends come back
-    bpf.UnsetLeftDerivative();
-    bpf.UpdateSplineTable();
-    EXPECT_EQ(bpf.GetValue(0.5f), 0.6875f);
 
-    // A cubic spline with the true end slopes is the cubic itself, whatever the spacing.
-    auto f = [](double x) { return ((x - 2.0) * x + 0.5) * x + 1.0; };
-    BPF cubic(EInterpolation(EInterpolation::eSpline));
-    for (float x : {0.0f, 0.3f, 0.5f, 1.2f, 1.3f, 2.0f, 2.25f, 3.0f})
-        cubic.Insert(x, static_cast<float>(f(x)));
-    cubic.SetLeftDerivative(0.5f);   // f'(0)
-    cubic.SetRightDerivative(15.5f); // f'(3)
-    BPF copy(cubic);
-    copy.UpdateSplineTable(); // built with the copied end slopes
-    for (int i = 0; i <= 300; ++i) {
-        const float x = 0.01f * static_cast<float>(i);
-        // Single-precision sweep and evaluation on values of order one (an ulp is 1.2e-7):
-        // measured 9.7e-7; 5e-6 leaves room for a few more roundings, not for a wrong table.
-        ASSERT_NEAR(copy.GetValue(x), f(x), 5e-6) << x;
-    }
+    // Uneven spacing: through (0,0), (1,1), (3,0) the middle second derivative is -1.5, so
+    // x = 0.5 gives 1/2 + 3/32 and x = 2 gives 1/2 + 3/8. A copy carries the built table.
+    BPF uneven = Make({{0, 0}, {1, 1}, {3, 0}});
+    uneven.SetIntpType(EInterpolation(EInterpolation::eSpline));
+    uneven.UpdateSplineTable();
+    const BPF copy(uneven);
+    EXPECT_EQ(copy.GetValue(0.5f), 0.59375f);
+    EXPECT_EQ(copy.GetValue(2.0f), 0.875f);
 }
 
 TEST_F(BPFTest, EveryEditMakesTheSplineTableStale) {
@@ -174,8 +163,6 @@ TEST_F(BPFTest, EveryEditMakesTheSplineTableStale) {
         {"SetValue", [](BPF& b) { b.SetValue(1, 2.0f); }},
         {"SetXValue", [](BPF& b) { b.SetXValue(3, 3.5f); }},
         {"DeleteIndex", [](BPF& b) { b.DeleteIndex(3); }},
-        {"SetLeftDerivative", [](BPF& b) { b.SetLeftDerivative(1.0f); }},
-        {"SetRightDerivative", [](BPF& b) { b.SetRightDerivative(1.0f); }},
         {"SetSize", [](BPF& b) { b.SetSize(3); }},
         {"Resize", [](BPF& b) { b.Resize(2); }},
         {"ConvertToBPF",
@@ -189,12 +176,6 @@ TEST_F(BPFTest, EveryEditMakesTheSplineTableStale) {
         edit.second(bpf);
         EXPECT_DSP_ASSERT(bpf.GetValue(0.5f), "BPF::Spline table not updated");
     }
-    // Unsetting a derivative that was never set changes nothing.
-    BPF bpf = Zigzag(4, EInterpolation::eSpline);
-    bpf.UpdateSplineTable();
-    bpf.UnsetLeftDerivative();
-    bpf.UnsetRightDerivative();
-    EXPECT_NO_THROW(bpf.GetValue(0.5f));
 }
 
 TEST_F(BPFTest, ConvertToBPFLaysTheArrayOutEvenly) {

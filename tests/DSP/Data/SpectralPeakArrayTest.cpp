@@ -81,87 +81,20 @@ TEST_F(SpectralPeakArrayTest, PeakAccessMisuseIsRefusedAndChangesNothing) {
     EXPECT_EQ(a.GetIndexArray().Size(), 1);
 }
 
-TEST_F(SpectralPeakArrayTest, TheIndexTableMapsEntriesToPeaksOnlyWhileUpToDate) {
-    SpectralPeakArray a =
-        List({{100, .1f, 0}, {200, .4f, 0}, {300, .2f, 0}, {400, .4f, 0}}, EScale::eLinear);
-    EXPECT_EQ(a.GetMaxMagPos(), 1); // the first of equal magnitudes
-    a.InitIndices();
-    EXPECT_EQ(a.GetIndexArray()[1], -1);
-    EXPECT_DSP_ASSERT(a.GetThruIndexFreq(0),
-                      "SpectralPeakArray::GetThruIndexFreq: IndexTable is not up to date");
-    EXPECT_DSP_ASSERT(a.GetPositionFromIndex(0),
+TEST_F(SpectralPeakArrayTest, TheIndexTableIsSearchedOnlyWhileUpToDate) {
+    SpectralPeakArray a = List({{100, .1f, 7}, {200, .4f, 5}, {300, .2f, 7}}, EScale::eLinear);
+    EXPECT_DSP_ASSERT(a.GetPositionFromIndex(7),
                       "SpectralPeakArray::GetPositionFromIndex: Index table is not up to date");
-    EXPECT_DSP_ASSERT(a.GetMaxMagIndex(),
-                      "SpectralPeakArray::GetMaxMagPosition: IndexTable is not up to date");
+    a.SetIsIndexUpToDate(true);
+    EXPECT_EQ(a.GetPositionFromIndex(7), 0); // the first entry that matches
+    EXPECT_EQ(a.GetPositionFromIndex(5), 1);
+    EXPECT_EQ(a.GetPositionFromIndex(4), -1);
     a.ResetIndices();
-    EXPECT_EQ(a.GetThruIndexFreq(0), 100.f);
-    a.DeleteIndex(0);
-    a.DeleteIndex(7); // no such entry: nothing happens
-    // Table {1, 2, 3}: entries 0 and 2 name equally loud peaks; the first wins.
-    EXPECT_EQ(a.GetMaxMagIndex(), 0);
-    EXPECT_EQ(a.GetnIndexedPeaks(), 3);
-    EXPECT_EQ(a.GetPositionFromIndex(2), 1);
-    EXPECT_EQ(a.GetPositionFromIndex(0), -1);
-    a.SetThruIndexMag(1, 0.125);
-    a.SetThruIndexBinWidth(1, 5);
-    EXPECT_EQ(std::make_pair(a.GetMag(2), a.GetBinWidth(2)), std::make_pair(0.125f, 5));
-    EXPECT_EQ(a.GetThruIndexSpectralPeak(2).GetFreq(), 400.f);
-    a.GetIndexArray()[1] = -1;
-    EXPECT_EQ(a.GetFirstNonValidIndexPosition(0), 1);
-    EXPECT_EQ(a.GetFirstNonValidIndexPosition(2), -1);
-    EXPECT_DSP_ASSERT(a.GetFirstNonValidIndexPosition(3),
-                      "SpectralPeakArray::SetThruIndexFreq: Out of bounds in Index Array");
-    EXPECT_DSP_ASSERT(a.GetThruIndexPhase(1),
-                      "SpectralPeakArray::GetThruIndexPhase: Index Array entry names no peak");
-    a.SetIndicesTo(2);
-    EXPECT_EQ(a.GetThruIndexFreq(0), 300.f);
-}
-
-TEST_F(SpectralPeakArrayTest, DecibelConversionRoundTripsAndGainShiftsACopy) {
-    SpectralPeakArray a =
-        List({{100, 1.f, 0}, {100, 0.f, 0}, {100, .5f, 0}, {100, 2e-3f, 0}}, EScale::eLinear);
-    a.TodB();
-    a.TodB(); // already dB: nothing changes
-    EXPECT_EQ(a.GetScale().GetValue(), EScale::eLog);
-    // The fast logarithm is within 2.4e-6 octaves (1.5e-5 dB) of the exact one.
-    const float expectedDb[] = {0.f, -80.f, -6.0206f};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(a.GetMag(i), expectedDb[i], 2e-5f) << i;
-    const SpectralPeakArray louder = a + 6.f;
-    EXPECT_EQ(louder.GetMag(1), a.GetMag(1) + 6.f);
-    a.ToLinear();
-    a.ToLinear();
-    EXPECT_EQ(a.GetScale().GetValue(), EScale::eLinear);
-    // Back through the fast power: both approximations together stay within 1e-5 relative.
-    const float expected[] = {1.f, 1e-4f, 0.5f, 2e-3f};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NEAR(a.GetMag(i), expected[i], expected[i] * 1e-5f) << i;
-}
-
-TEST_F(SpectralPeakArrayTest, MergeInterleavesByFrequencyAndDropsPeaksBelowTheFloors) {
-    const SpectralPeakArray a = List({{50, -10, 4}, {100, -20, 1}, {300, -20, 2}});
-    const SpectralPeakArray b = List({{100, -30, 5}, {200, -95, 6}, {200, -40, 3}});
-    const SpectralPeakArray merged = a + b;
-    // 50 Hz is below the lowest frequency kept and -95 dB below the floor.
-    EXPECT_EQ(
-        RowsOf(merged),
-        (Rows{{100, -20, 2 * 1}, {100, -30, 2 * 5 + 1}, {200, -40, 2 * 3 + 1}, {300, -20, 2 * 2}}));
-    EXPECT_EQ(merged.GetnMaxPeaks(), a.GetnMaxPeaks() + b.GetnMaxPeaks());
-    EXPECT_EQ(merged.GetBinPos(0), 0.f);
-    EXPECT_EQ(merged.GetPhase(3), a.GetPhase(2));
-    // At exactly -90 dB or 80 Hz a peak is kept, unless it is this list's peak at a frequency
-    // the other list shares.
-    const SpectralPeakArray c = List({{80, -10, 0}, {150, -90, 1}, {400, -90, 2}});
-    const SpectralPeakArray d = List({{80, -10, 0}, {150, -10, 1}, {500, -90, 2}});
-    EXPECT_EQ(RowsOf(c + d), (Rows{{80, -10, 1}, {150, -10, 3}, {400, -90, 4}, {500, -90, 5}}));
-    Rows many, others;
-    for (int i = 0; i < 150; ++i) {
-        many.emplace_back(100.f + 10.f * i, -10.f, i);
-        others.emplace_back(105.f + 10.f * i, -10.f, i);
-    }
-    const SpectralPeakArray capped = List(many) + List(others);
-    ASSERT_EQ(capped.GetnPeaks(), 200); // at most 200 peaks, the lowest ones
-    EXPECT_EQ(RowsOf(capped)[199], Row(1095.f, -10.f, 2 * 99 + 1));
+    EXPECT_EQ(RowsOf(a), (Rows{{100, .1f, 0}, {200, .4f, 1}, {300, .2f, 2}}));
+    EXPECT_EQ(a.GetPositionFromIndex(2), 2);
+    a.SetIndicesTo(-1);
+    EXPECT_EQ(a.GetPositionFromIndex(2), -1);
+    EXPECT_EQ(a.GetPositionFromIndex(-1), 0);
 }
 
 } // namespace

@@ -108,10 +108,6 @@ TEST_F(TokenDelayTest, MisuseReportsItsMessage) {
     TokenDelay<Array<float>> line(LineConfig(0, 4));
     EXPECT_DSP_ASSERT(line.Do(),
                       "TokenDelay : the Do() with parameters should be used instead of this one.");
-    EXPECT_DSP_ASSERT(line.Discard(nullptr), "TokenDelay: Discarding a null pointer");
-    Array<float> token = Token(3.f);
-    line.Discard(&token);
-    EXPECT_EQ(token.Size(), 0);
 }
 
 } // namespace
