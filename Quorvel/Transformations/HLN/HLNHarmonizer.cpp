@@ -28,13 +28,6 @@ void PrepareSpectrum(Spectrum& spectrum) {
     spectrum.SetSize(kHarmonicBins);
 }
 
-template <class T> void Delay(TokenDelay<Array<T>>& line, const Array<T>& in, Array<T>& out) {
-    const Array<T>* delayed = line.Push(in);
-    if (delayed == nullptr)
-        out.SetSize(0); // the slot has not been written yet: nothing to mix
-    else
-        out = *delayed;
-}
 } // namespace
 
 HLNHarmonizer::HLNHarmonizer() {
@@ -74,19 +67,14 @@ bool HLNHarmonizer::ConfigureVoice(Voice& voice) {
     TokenDelayConfig lineConfig;
     lineConfig.SetInitialDelay(0);
     lineConfig.SetMaxDelay(LineFrames());
-    if (!voice.magDelay.Configure(lineConfig) || !voice.phaseDelay.Configure(lineConfig) ||
-        !voice.sinDelay.Configure(lineConfig))
+    if (!voice.magDelay.Configure(lineConfig) || !voice.sinDelay.Configure(lineConfig))
         return false;
-    // Every slot and every array a line's token is copied into gets the engine's bin count
-    // now, so that storing and reading tokens on the render thread only copies.
-    const Array<float> bins(kHarmonicBins);
-    const Array<ComplexTmpl<float>> complexBins(kHarmonicBins);
-    voice.magDelay.PrepareTokens(bins);
-    voice.phaseDelay.PrepareTokens(bins);
-    voice.sinDelay.PrepareTokens(complexBins);
-    voice.delayedMags = bins;
-    voice.delayedPhases = bins;
-    voice.delayedSines = complexBins;
+    // Every slot gets the engine's bin count now, so that storing tokens on the render thread
+    // only copies.
+    voice.magDelay.PrepareTokens(Array<float>(kHarmonicBins));
+    voice.sinDelay.PrepareTokens(Array<ComplexTmpl<float>>(kHarmonicBins));
+    voice.delayedMags = nullptr;
+    voice.delayedSines = nullptr;
     PrepareSpectrum(voice.output.GetResidualSpec());
     PrepareSpectrum(voice.output.GetSinusoidalSpec());
     if (voice.output.GetFundamental().GetnMaxCandidates() < kReservedCandidates)
@@ -97,7 +85,6 @@ bool HLNHarmonizer::ConfigureVoice(Voice& voice) {
 bool HLNHarmonizer::ConcreteStart() {
     for (Voice& voice : mVoices) {
         voice.magDelay.Start();
-        voice.phaseDelay.Start();
         voice.sinDelay.Start();
     }
     mSynthSine.Start();
@@ -170,7 +157,7 @@ bool HLNHarmonizer::Do(const Frame& in, Frame& out) {
     for (int v = 0; v < 2; ++v) {
         const float gain = DSP_pow(10.f, gainDb[v] / 20.f);
         // A gain too large for single precision would only fill the output with infinities.
-        if (mVoices[v].delayedMags.Size() > 0 && gain > kSilentGain && std::isfinite(gain))
+        if (mVoices[v].delayedMags && gain > kSilentGain && std::isfinite(gain))
             MixFrames(out, mVoices[v], (gain * 100.f) * 0.01f);
     }
     // The input's residual phases and fundamental stay in the output, and large gains can
@@ -225,19 +212,18 @@ void HLNHarmonizer::RunVoice(Voice& voice, const Frame& in, float ratio, float d
                      voice.output.GetSinusoidalSpec(), voice.output.GetFundamental(),
                      voice.output.GetResidualSpec());
 
-    // What enters a line stays there for up to 500 frames: it must be finite.
-    MakeSpectrumFinite(voice.output.GetResidualSpec());
-    MakeSpectrumFinite(voice.output.GetSinusoidalSpec());
-    const Array<float>& mags = voice.output.GetResidualSpec().GetMagBuffer();
-    const Array<float>& phases = voice.output.GetResidualSpec().GetPhaseBuffer();
-    const Array<ComplexTmpl<float>>& sines = voice.output.GetSinusoidalSpec().GetComplexArray();
+    // What enters a line stays there for up to 500 frames: it must be finite. Only the
+    // residual magnitudes and the sinusoidal bins are mixed, so only they are delayed (the
+    // output keeps the input's residual phases).
+    Array<float>& mags = voice.output.GetResidualSpec().GetMagBuffer();
+    Array<ComplexTmpl<float>>& sines = voice.output.GetSinusoidalSpec().GetComplexArray();
+    MakeValuesFinite(mags);
+    MakeBinsFinite(sines);
 
     voice.magDelay.GetDelayControl().DoControl(delayFrames);
-    voice.phaseDelay.GetDelayControl().DoControl(delayFrames);
     voice.sinDelay.GetDelayControl().DoControl(delayFrames);
-    Delay(voice.magDelay, mags, voice.delayedMags);
-    Delay(voice.phaseDelay, phases, voice.delayedPhases);
-    Delay(voice.sinDelay, sines, voice.delayedSines);
+    voice.delayedMags = voice.magDelay.Push(mags);
+    voice.delayedSines = voice.sinDelay.Push(sines);
 }
 
 void HLNHarmonizer::ClearWet(Frame& out) {
@@ -252,14 +238,18 @@ void HLNHarmonizer::ClearWet(Frame& out) {
 void HLNHarmonizer::MixFrames(Frame& out, const Voice& voice, float gain) {
     // Only bins that both sides hold are mixed: a voice made from a spectrum of another
     // size never reads or writes past either array.
+    const Array<float>& delayedMags = *voice.delayedMags;
     Array<float>& mags = out.GetResidualSpec().GetMagBuffer();
-    const int nMags = std::min(mags.Size(), voice.delayedMags.Size());
+    const int nMags = std::min(mags.Size(), delayedMags.Size());
     for (int k = 0; k < nMags; ++k)
-        mags[k] += gain * voice.delayedMags[k];
+        mags[k] += gain * delayedMags[k];
+    if (!voice.delayedSines)
+        return;
+    const Array<ComplexTmpl<float>>& delayedSines = *voice.delayedSines;
     Array<ComplexTmpl<float>>& sines = out.GetSinusoidalSpec().GetComplexArray();
-    const int nSines = std::min(sines.Size(), voice.delayedSines.Size());
+    const int nSines = std::min(sines.Size(), delayedSines.Size());
     for (int k = 0; k < nSines; ++k)
-        sines[k] += voice.delayedSines[k] * gain;
+        sines[k] += delayedSines[k] * gain;
 }
 
 } // namespace DSP

@@ -66,8 +66,9 @@ protected:
     bool ConcreteStart() override;
 
 private:
-    // One accompanying voice: its shifter, what the shifter writes, its three delay lines
-    // and what comes out of them (empty while the lines have not reached their delay).
+    // One accompanying voice: its shifter, what the shifter writes, the delay lines of what
+    // is mixed (residual magnitudes and sinusoidal bins) and the slots they return this frame
+    // (null while the lines have not reached their delay; valid until the next push).
     struct Voice {
         InControl* transposition = nullptr;
         InControl* gainDb = nullptr;
@@ -75,11 +76,9 @@ private:
         HLNPitchShift shifter;
         Frame output;
         TokenDelay<Array<float>> magDelay;
-        TokenDelay<Array<float>> phaseDelay;
         TokenDelay<Array<ComplexTmpl<float>>> sinDelay;
-        Array<float> delayedMags;
-        Array<float> delayedPhases;
-        Array<ComplexTmpl<float>> delayedSines;
+        const Array<float>* delayedMags = nullptr;
+        const Array<ComplexTmpl<float>>* delayedSines = nullptr;
     };
 
     bool ConfigureVoice(Voice& voice);

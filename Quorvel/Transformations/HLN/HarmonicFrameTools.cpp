@@ -62,13 +62,20 @@ template <class Pair> void ZeroNonFinitePairs(Array<Pair>& pairs) {
 }
 } // namespace
 
+void MakeValuesFinite(Array<float>& values) {
+    float* v = values.GetPtr();
+    const int n = values.Size();
+    for (int k = 0; k < n; ++k)
+        v[k] = Finite(v[k]) ? v[k] : 0.f;
+}
+
+void MakeBinsFinite(Array<ComplexTmpl<float>>& bins) {
+    ZeroNonFinitePairs(bins);
+}
+
 void MakeSpectrumFinite(Spectrum& spectrum) {
-    for (Array<float>* buffer : {&spectrum.GetMagBuffer(), &spectrum.GetPhaseBuffer()}) {
-        float* v = buffer->GetPtr();
-        const int n = buffer->Size();
-        for (int k = 0; k < n; ++k)
-            v[k] = Finite(v[k]) ? v[k] : 0.f;
-    }
+    MakeValuesFinite(spectrum.GetMagBuffer());
+    MakeValuesFinite(spectrum.GetPhaseBuffer());
     ZeroNonFinitePairs(spectrum.GetComplexArray());
     ZeroNonFinitePairs(spectrum.GetPolarArray());
 }

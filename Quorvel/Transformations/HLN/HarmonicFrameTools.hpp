@@ -27,6 +27,10 @@ void MakePeaksFinite(SpectralPeakArray& peaks);
 // Non-finite candidate frequencies become 0 Hz, non-finite errors the worst error, 100.
 void MakeFundamentalFinite(Fundamental& fundamental);
 
+// Non-finite values become 0; a complex bin with a non-finite part becomes 0 as a whole.
+void MakeValuesFinite(Array<float>& values);
+void MakeBinsFinite(Array<ComplexTmpl<float>>& bins);
+
 // Non-finite magnitudes, phases and complex or polar bins become 0.
 void MakeSpectrumFinite(Spectrum& spectrum);
 
