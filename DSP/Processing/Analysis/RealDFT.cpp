@@ -233,10 +233,11 @@ template <int W> struct Lanes : VectorLanes<W> {
         else
             return __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
     }
-    // The sign of the real lanes (Part 0) or the imaginary lanes (Part 1) flipped.
-    template <int Part> DSP_LANE_INLINE VF Negate(VF v) {
+    // The sign of the real lanes (Lane 0: even lanes) or the imaginary lanes (Lane 1: odd
+    // lanes) flipped.
+    template <int Lane> DSP_LANE_INLINE VF Negate(VF v) {
         VI mask{};
-        for (int l = Part; l < W; l += 2)
+        for (int l = Lane; l < W; l += 2)
             mask[l] = std::int32_t(0x80000000u);
         return FromBits(Bits(v) ^ mask);
     }
