@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -93,19 +95,30 @@ TEST(HLNRealTimeTest, NoNonFiniteOutputWhateverTheFramesAndParameters) {
     }
 }
 
-// A complex bin with a non-finite part becomes (0, 0); a finite one keeps its bits.
+// A complex bin with a non-finite part becomes (+0, +0); a finite one keeps its bits. Every
+// pairing of finite and non-finite parts, over enough bins for whole vectors and a remainder.
 TEST(HLNRealTimeTest, MakeSpectrumFiniteZeroesWholeBins) {
+    const float parts[] = {1.f,  -0.f,  -1e-40f, std::numeric_limits<float>::max(),
+                           kInf, -kInf, kNaN,    -kNaN};
+    constexpr int kParts = 8;
     DSP::Spectrum s;
     s.SetType(DSP::SpecTypeFlags({DSP::SpecTypeFlags::eComplex}));
-    s.SetSize(3);
-    s.GetComplexArray()[0] = DSP::ComplexTmpl<float>(1.f, kNaN);
-    s.GetComplexArray()[1] = DSP::ComplexTmpl<float>(-0.f, -1e-40f);
-    s.GetComplexArray()[2] = DSP::ComplexTmpl<float>(kInf, 2.f);
+    s.SetSize(kParts * kParts + 3);
+    DSP::ComplexTmpl<float>* c = s.GetComplexArray().GetPtr();
+    for (int k = 0; k < s.GetSize(); ++k)
+        c[k] = DSP::ComplexTmpl<float>(parts[k % kParts], parts[(k / kParts) % kParts]);
     DSP::MakeSpectrumFinite(s);
-    const DSP::ComplexTmpl<float>* c = s.GetComplexArray().GetPtr();
-    EXPECT_TRUE(c[0].Real() == 0.f && c[0].Imag() == 0.f && c[2].Real() == 0.f &&
-                c[2].Imag() == 0.f);
-    EXPECT_TRUE(std::signbit(c[1].Real()) && c[1].Imag() == -1e-40f);
+    const auto bits = [](float x) {
+        std::uint32_t b;
+        std::memcpy(&b, &x, sizeof b);
+        return b;
+    };
+    for (int k = 0; k < s.GetSize(); ++k) {
+        const float re = parts[k % kParts], im = parts[(k / kParts) % kParts];
+        const bool finite = std::isfinite(re) && std::isfinite(im);
+        EXPECT_EQ(bits(c[k].Real()), finite ? bits(re) : 0u) << k;
+        EXPECT_EQ(bits(c[k].Imag()), finite ? bits(im) : 0u) << k;
+    }
 }
 
 } // namespace
