@@ -79,12 +79,13 @@ public:
                       "Array::operator= : if you want to create a not memory owning array from "
                       "one that does own memory, use instead Array::SetPtr() method");
         }
-        const int nAssigned = mSize < src.mSize ? mSize : src.mSize;
         if constexpr (kBytes) {
             if (src.mSize > 0)
                 std::memmove(static_cast<void*>(mpData), src.mpData, src.mSize * sizeof(T));
         } else {
-            CopyAssign(src.mpData, nAssigned);
+            const int nAssigned = mSize < src.mSize ? mSize : src.mSize;
+            for (int i = 0; i < nAssigned; ++i)
+                mpData[i] = src.mpData[i];
             for (int i = nAssigned; i < src.mSize; ++i)
                 new (mpData + i) T(src.mpData[i]);
         }
@@ -258,11 +259,6 @@ private:
         if constexpr (!kPlain)
             for (int i = from; i < to; ++i)
                 mpData[i].~T();
-    }
-
-    void CopyAssign(const T* src, int n) {
-        for (int i = 0; i < n; ++i)
-            mpData[i] = src[i];
     }
 
     // Opens a gap at index; slot mSize (within capacity) becomes live.

@@ -157,7 +157,8 @@ bool HLNHarmonizer::Do(const Frame& in, Frame& out) {
     for (int v = 0; v < 2; ++v) {
         const float gain = DSP_pow(10.f, gainDb[v] / 20.f);
         // A gain too large for single precision would only fill the output with infinities.
-        if (mVoices[v].delayedMags && gain > kSilentGain && std::isfinite(gain))
+        if (mVoices[v].delayedMags && mVoices[v].delayedSines && gain > kSilentGain &&
+            std::isfinite(gain))
             MixFrames(out, mVoices[v], (gain * 100.f) * 0.01f);
     }
     // The input's residual phases and fundamental stay in the output, and large gains can
@@ -243,8 +244,6 @@ void HLNHarmonizer::MixFrames(Frame& out, const Voice& voice, float gain) {
     const int nMags = std::min(mags.Size(), delayedMags.Size());
     for (int k = 0; k < nMags; ++k)
         mags[k] += gain * delayedMags[k];
-    if (!voice.delayedSines)
-        return;
     const Array<ComplexTmpl<float>>& delayedSines = *voice.delayedSines;
     Array<ComplexTmpl<float>>& sines = out.GetSinusoidalSpec().GetComplexArray();
     const int nSines = std::min(sines.Size(), delayedSines.Size());

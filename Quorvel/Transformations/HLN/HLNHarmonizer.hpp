@@ -93,7 +93,8 @@ private:
     void RunVoice(Voice& voice, const Frame& in, float ratio, float delayFrames);
     // Residual magnitudes and sinusoidal bins to 0; residual phases stay the input's.
     static void ClearWet(Frame& out);
-    // Adds the voice's delayed residual magnitudes and sinusoidal bins, times gain, to out.
+    // Adds the voice's delayed residual magnitudes and sinusoidal bins (both lines have
+    // returned a slot), times gain, to out.
     static void MixFrames(Frame& out, const Voice& voice, float gain);
 
     int ForwardIgnoreResidual(float value);
