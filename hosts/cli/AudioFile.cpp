@@ -136,6 +136,50 @@ uint64_t physicalMemoryBytes() {
     return uint64_t(pages) * uint64_t(pageSize);
 }
 
+// The frames a header claims, when the source is large enough to hold them: only for
+// containers whose encoding spends a fixed number of bytes on every sample (compressed ones
+// can hold any number of frames in a few bytes). 0 when the claim cannot be checked or fails.
+uint64_t framesTheSourceCanHold(const SF_INFO& info, uint64_t sourceBytes) {
+    switch (info.format & SF_FORMAT_TYPEMASK) {
+    case SF_FORMAT_WAV:
+    case SF_FORMAT_WAVEX:
+    case SF_FORMAT_AIFF:
+    case SF_FORMAT_AU:
+    case SF_FORMAT_CAF:
+    case SF_FORMAT_W64:
+    case SF_FORMAT_RF64:
+        break;
+    default:
+        return 0;
+    }
+    uint64_t bytesPerSample = 0;
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+        bytesPerSample = 1;
+        break;
+    case SF_FORMAT_PCM_16:
+        bytesPerSample = 2;
+        break;
+    case SF_FORMAT_PCM_24:
+        bytesPerSample = 3;
+        break;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+        bytesPerSample = 4;
+        break;
+    case SF_FORMAT_DOUBLE:
+        bytesPerSample = 8;
+        break;
+    default:
+        return 0;
+    }
+    const uint64_t claim = info.frames > 0 ? uint64_t(info.frames) : 0;
+    return claim <= sourceBytes / (bytesPerSample * uint64_t(info.channels)) ? claim : 0;
+}
+
 } // namespace
 
 const std::vector<int>& supportedSampleRates() {
@@ -146,8 +190,10 @@ const std::vector<int>& supportedSampleRates() {
 
 namespace {
 
-// Reads an opened file whole and closes it; `name` is what errors call it.
-AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name) {
+// Reads an opened file whole and closes it; `name` is what errors call it, `sourceBytes` the
+// size of what it was opened from.
+AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name,
+                     uint64_t sourceBytes) {
     auto closer = [&] { sf_close(file); };
     const auto& rates = supportedSampleRates();
     if (std::find(rates.begin(), rates.end(), info.samplerate) == rates.end()) {
@@ -174,9 +220,20 @@ AudioData readOpened(SNDFILE* file, const SF_INFO& info, const std::string& name
     };
     const uint64_t maxFrames = physicalMemoryBytes() / (sizeof(float) * size_t(info.channels));
     std::vector<float> interleaved(size_t(kChunkFrames * info.channels));
-    // The buffers double as samples arrive, but never past what the header claims while the
-    // claim still holds: an honest header's file ends up in buffers of exactly its length, and
-    // a forged one never costs more than twice what actually arrived.
+    // A claim the source is large enough to hold is taken at its word, so that the samples go
+    // straight into buffers of their final size. Otherwise the buffers double as samples
+    // arrive, but never past what the header claims while the claim still holds: an honest
+    // header's file ends up in buffers of exactly its length, and a forged one never costs more
+    // than twice what actually arrived.
+    const uint64_t plausibleFrames = framesTheSourceCanHold(info, sourceBytes);
+    if (plausibleFrames > maxFrames)
+        throw tooLarge();
+    try {
+        for (std::vector<float>& channel : audio.channels)
+            channel.reserve(size_t(plausibleFrames));
+    } catch (const std::bad_alloc&) {
+        throw tooLarge();
+    }
     const auto grownCapacity = [&](size_t capacity, size_t needed) {
         size_t grown = std::max(needed, 2 * capacity);
         if (info.frames > 0 && uint64_t(info.frames) >= needed)
@@ -293,7 +350,7 @@ AudioData readAudioFile(const std::string& path) {
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file)
         throw processingError("cannot read '" + path + "': " + sf_strerror(nullptr));
-    return readOpened(file, info, path);
+    return readOpened(file, info, path, uint64_t(st.st_size));
 }
 
 AudioData readAudioMemory(const void* data, size_t size, const std::string& name,
@@ -308,7 +365,7 @@ AudioData readAudioMemory(const void* data, size_t size, const std::string& name
     SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
     if (!file)
         throw processingError("cannot read '" + name + "': " + sf_strerror(nullptr));
-    return readOpened(file, info, name);
+    return readOpened(file, info, name, uint64_t(size));
 }
 
 int outputFormatFor(const std::string& path, int sourceFormat) {

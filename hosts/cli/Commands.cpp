@@ -245,7 +245,7 @@ void listPrograms(bool json, std::FILE* out) {
 void renderFile(const RenderOptions& options, const RenderProgress& progressTo) {
     if (options.input == options.output || sameFile(options.input, options.output))
         throw usageError("refusing to write the output over the input '" + options.input + "'");
-    const AudioData input = readAudioFile(options.input);
+    AudioData input = readAudioFile(options.input);
     const int format = outputFormatFor(options.output, input.format);
     if (options.spectrogram)
         checkPictureWritable(*options.spectrogram);
@@ -263,8 +263,11 @@ void renderFile(const RenderOptions& options, const RenderProgress& progressTo) 
                           Progress::stderrIsTerminal());
     const RenderProgress bar = [&](int64_t done, int64_t) { progress.update(done); };
     ProgressTarget target{progressTo ? progressTo : bar, input.frameCount()};
-    const AudioData output = session.render(input, std::move(timed), options.blockFrames,
-                                            options.compensateLatency, progressCallback, &target);
+    // Only the picture reads the input after the render; without one, the output takes the
+    // input's buffers instead of a second set as large.
+    const AudioData output =
+        session.render(options.spectrogram ? input : std::move(input), std::move(timed),
+                       options.blockFrames, options.compensateLatency, progressCallback, &target);
     progress.finish();
     if (options.spectrogram && sameFile(options.input, *options.spectrogram))
         throw usageError("refusing to write the picture over the input '" + options.input + "'");

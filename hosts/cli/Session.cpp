@@ -206,11 +206,10 @@ unsigned int Session::latencyFrames() const {
     return mEngine ? mEngine->getLatencySamples() : 0;
 }
 
-AudioData Session::render(const AudioData& input, std::vector<ResolvedSetting> timed,
-                          int blockFrames, bool compensateLatency, void (*progress)(void*, int64_t),
-                          void* context) {
-    const int channels = input.channelCount();
-    const int64_t frames = input.frameCount();
+AudioData Session::render(AudioData audio, std::vector<ResolvedSetting> timed, int blockFrames,
+                          bool compensateLatency, void (*progress)(void*, int64_t), void* context) {
+    const int channels = audio.channelCount();
+    const int64_t frames = audio.frameCount();
     // Compensating means lining the output up with the input: the engine's output is its input
     // delayed by its latency, but a fresh stream's first hop carries no input and its second
     // is only half overlap-added, so the input is preceded by two hops of silence (and then
@@ -221,10 +220,9 @@ AudioData Session::render(const AudioData& input, std::vector<ResolvedSetting> t
     std::stable_sort(timed.begin(), timed.end(),
                      [](const auto& a, const auto& b) { return *a.atFrame < *b.atFrame; });
 
-    AudioData output;
-    output.sampleRate = input.sampleRate;
-    output.format = input.format;
-    output.channels.assign(size_t(channels), std::vector<float>(size_t(frames)));
+    // The output goes into the input's own buffers. A block's input is copied out before its
+    // output is written, and output sample j is written only once input sample j + latency has
+    // been taken, so no sample is overwritten before it has been read.
     std::vector<std::vector<float>> inBlock(2, std::vector<float>(size_t(blockFrames)));
     std::vector<std::vector<float>> outBlock(2, std::vector<float>(size_t(blockFrames)));
     float* inputs[2] = {inBlock[0].data(), channels > 1 ? inBlock[1].data() : nullptr};
@@ -249,7 +247,7 @@ AudioData Session::render(const AudioData& input, std::vector<ResolvedSetting> t
             // An empty file's channels have no storage at all: offset into them only when
             // there is something to take.
             if (inEnd > inFirst)
-                std::copy_n(input.channels[size_t(c)].data() + inStart + inFirst, inEnd - inFirst,
+                std::copy_n(audio.channels[size_t(c)].data() + inStart + inFirst, inEnd - inFirst,
                             block + inFirst);
             std::fill(block + inEnd, block + n, 0.0f);
         }
@@ -259,14 +257,14 @@ AudioData Session::render(const AudioData& input, std::vector<ResolvedSetting> t
         const int64_t outEnd = std::clamp<int64_t>(frames - outStart, outFirst, n);
         for (int c = 0; c < channels && outEnd > outFirst; ++c)
             std::copy(outBlock[size_t(c)].data() + outFirst, outBlock[size_t(c)].data() + outEnd,
-                      output.channels[size_t(c)].data() + outStart + outFirst);
+                      audio.channels[size_t(c)].data() + outStart + outFirst);
         pos += n;
         if (progress)
             progress(context, std::clamp<int64_t>(pos - preRoll, 0, frames));
     }
     while (next < timed.size())
         apply(timed[next++]);
-    return output;
+    return audio;
 }
 
 } // namespace quorvel::cli

@@ -55,11 +55,12 @@ public:
     // The program text of the current state.
     std::string programText() const;
 
-    // Renders `input` through the engine. Settings with a time are applied at their sample.
+    // Renders `audio` through the engine. Settings with a time are applied at their sample.
     // With `compensateLatency` the output is aligned with the input and as long; without it,
     // it is as long as the input and delayed by the engine's latency. `progress` is called
-    // with the frames done so far.
-    AudioData render(const AudioData& input, std::vector<ResolvedSetting> timed, int blockFrames,
+    // with the frames done so far. The output takes the input's buffers: a caller that still
+    // needs the input passes a copy.
+    AudioData render(AudioData audio, std::vector<ResolvedSetting> timed, int blockFrames,
                      bool compensateLatency, void (*progress)(void*, int64_t), void* context);
 
     unsigned int latencyFrames() const;
