@@ -17,20 +17,10 @@ namespace {
 // whole turns), signed zeros, denormals, huge and non-finite values; the first values of the
 // two inputs pair every special value with every other.
 std::vector<float> Phases(int count, unsigned seed, bool rows) {
-    const float special[] = {0.f,
-                             -0.f,
-                             DSP::kTwoPi,
-                             -DSP::kTwoPi,
-                             std::nextafter(DSP::kTwoPi, 0.f),
-                             1e-40f,
-                             -1e-40f,
-                             8388608.f,
-                             -8388609.f,
-                             3e38f,
-                             -3e38f,
-                             std::numeric_limits<float>::infinity(),
-                             -std::numeric_limits<float>::infinity(),
-                             std::numeric_limits<float>::quiet_NaN()};
+    const float inf = std::numeric_limits<float>::infinity(), turn = DSP::kTwoPi;
+    const float special[] = {0.f,    -0.f,    turn,      -turn,      std::nextafter(turn, 0.f),
+                             1e-40f, -1e-40f, 8388608.f, -8388609.f, 3e38f,
+                             -3e38f, inf,     -inf,      NAN};
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> turns(-4.f, 4.f);
     std::uniform_int_distribution<int> octave(-20, 40), pick(0, std::size(special) - 1);

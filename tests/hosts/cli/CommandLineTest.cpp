@@ -171,14 +171,16 @@ TEST_F(CommandLine, DemoRendersEveryProgram) {
 TEST_F(CommandLine, BadInputsGiveOneClearLineAndNoOutput) {
     writeWav("in.wav", noise(1, 4410));
     const std::string in = path("in.wav"), out = path("out.wav");
-    expectRefused({"render", path("missing.wav"), out}, 1, "cannot read");
+    expectRefused({"render", path("missing.wav"), out}, 1,
+                  "cannot read '" + path("missing.wav") + "': No such file");
+    expectRefused({"render", mDir.string(), out}, 1, "': it is a directory");
     std::ofstream(path("junk.wav")) << "not audio at all";
     expectRefused({"render", path("junk.wav"), out}, 1, "cannot read");
     writeWav("rate.wav", noise(1, 100, 32000), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     expectRefused({"render", path("rate.wav"), out}, 2,
-                  "supported rates are 22050, 44100, 48000, 96000 Hz");
+                  "sample rate of 32000 Hz; supported rates are 22050, 44100, 48000, 96000 Hz");
     writeWav("wide.wav", noise(3, 100), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-    expectRefused({"render", path("wide.wav"), out}, 2, "only mono and stereo");
+    expectRefused({"render", path("wide.wav"), out}, 2, "has 3 channels; only mono and stereo");
     expectRefused({"render", in, out, "--program", "Chorus"}, 2,
                   "unknown program 'Chorus'; programs are 0 \"Delay Spectral Bands\"");
     expectRefused({"render", in, out, "--program", "15"}, 2, "unknown program '15'");

@@ -18,10 +18,7 @@ namespace {
 constexpr int kRate = 44100;
 
 AudioData mono(size_t frames) {
-    AudioData a;
-    a.sampleRate = kRate;
-    a.channels.assign(1, std::vector<float>(frames, 0.0f));
-    return a;
+    return AudioData{kRate, 0, {std::vector<float>(frames, 0.0f)}};
 }
 
 void addSine(AudioData& a, double hz, double amplitude, size_t from, size_t to) {

@@ -99,10 +99,7 @@ TEST(Spectrogram, SweepDrawsARisingLine) {
 class SpectrogramCommand : public CliTestBase {};
 
 TEST_F(SpectrogramCommand, WritesAPngOfTheRequestedSizeForMonoStereoAndRender) {
-    AudioData stereo;
-    stereo.sampleRate = kRate;
-    stereo.channels = {sweep(200, 2000, 1.5), sweep(2000, 200, 1.5, 0.1)};
-    writeWav("in.wav", stereo);
+    writeWav("in.wav", AudioData{kRate, 0, {sweep(200, 2000, 1.5), sweep(2000, 200, 1.5, 0.1)}});
     Result r = run({"spectrogram", path("in.wav"), path("a.png"), "--width", "700", "--height",
                     "500", "--from", "0.2", "--to", "1", "--max-hz", "4000"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -115,10 +112,7 @@ TEST_F(SpectrogramCommand, WritesAPngOfTheRequestedSizeForMonoStereoAndRender) {
 }
 
 TEST_F(SpectrogramCommand, BadInputGivesOneLineAndNoPicture) {
-    AudioData mono;
-    mono.sampleRate = kRate;
-    mono.channels = {sweep(200, 400, 1.0)};
-    writeWav("in.wav", mono);
+    writeWav("in.wav", AudioData{kRate, 0, {sweep(200, 400, 1.0)}});
     const std::string in = path("in.wav"), out = path("out.png");
     const struct {
         std::vector<std::string> args;
@@ -148,10 +142,7 @@ TEST_F(SpectrogramCommand, BadInputGivesOneLineAndNoPicture) {
 }
 
 TEST_F(SpectrogramCommand, StereoStacksTheChannelsLeftAboveRight) {
-    AudioData stereo;
-    stereo.sampleRate = kRate;
-    stereo.channels = {sweep(1000, 1000, 1.0), std::vector<float>(kRate)};
-    writeWav("in.wav", stereo);
+    writeWav("in.wav", AudioData{kRate, 0, {sweep(1000, 1000, 1.0), std::vector<float>(kRate)}});
     ASSERT_EQ(run({"spectrogram", path("in.wav"), path("a.png"), "--max-hz", "2000"}).status, 0);
     const Picture picture = readPng(path("a.png"));
     ASSERT_EQ(picture.height, 400);
