@@ -90,17 +90,22 @@ bool SynthSineSpectrum::ConcreteConfigure(const ProcessingConfig& config) {
     return true;
 }
 
-bool SynthSineSpectrum::Do(const SpectralPeakArray& peaks, Spectrum& out, double) {
-    // The lobes are summed in out itself.
-    const int bins = mBins;
+void SynthSineSpectrum::WriteSilence(Spectrum& out) const {
     SpectrumConfig config;
     config.SetScale(EScale(EScale::eLinear));
     config.SetSpectralRange(out.GetSpectralRange());
-    config.SetSize(bins);
+    config.SetSize(mBins);
     config.SetType(SpecTypeFlags({SpecTypeFlags::eComplex}));
     out.Configure(config);
+    ComplexTmpl<float>* bins = out.GetComplexArray().GetPtr();
+    std::fill(bins, bins + mBins, ComplexTmpl<float>(0.f, 0.f));
+}
+
+bool SynthSineSpectrum::Do(const SpectralPeakArray& peaks, Spectrum& out, double) {
+    // The lobes are summed in out itself.
+    const int bins = mBins;
+    WriteSilence(out);
     ComplexTmpl<float>* sum = out.GetComplexArray().GetPtr();
-    std::fill(sum, sum + bins, ComplexTmpl<float>(0.f, 0.f));
 
     // Lobe width in bins, table entries per bin and the bins left of a lobe's centre bin.
     const float z = mConfig.GetZeroPadding();

@@ -42,6 +42,8 @@ public:
     bool Do(const SpectralPeakArray& peaks, Spectrum& out, double gain);
     // The same on the ports' data with gain 1.0; consumes and produces.
     bool Do() override;
+    // What Do makes of no peaks: out gets N complex bins (linear, complex only), all zero.
+    void WriteSilence(Spectrum& out) const;
 
     // Main-lobe table entry i (the lobe at (i - 2048) / 512 bins from its centre, 1.0 at the
     // centre); 0 outside 0 ... 4095. The table is built on first use; Configure builds it.

@@ -133,7 +133,7 @@ bool HLNHarmonizer::Do(const Frame& in, Frame& out) {
     if (&in != &out)
         out = in;
     out.SetIsSinusoidalSpectrumReady(true);
-    SynthesizeOutputPeaks(out);
+    PrepareOutput(out);
 
     // The first frame gives the voices' residuals their starting content (what a voice
     // keeps while "IgnoreResidual" leaves its residual alone).
@@ -168,7 +168,7 @@ bool HLNHarmonizer::Do(const Frame& in, Frame& out) {
     return true;
 }
 
-void HLNHarmonizer::SynthesizeOutputPeaks(Frame& out) {
+void HLNHarmonizer::PrepareOutput(Frame& out) {
     // These peaks feed the phase management's memory: nothing non-finite may enter it.
     SpectralPeakArray& peaks = out.GetSpectralPeakArray();
     MakePeaksFinite(peaks);
@@ -178,7 +178,7 @@ void HLNHarmonizer::SynthesizeOutputPeaks(Frame& out) {
     ++mFrameCounter;
     mCurrentPitch->DoControl(FirstCandidateFreq(out.GetFundamental()));
     mPhaseManagement.Do(peaks);
-    mSynthSine.Do(peaks, out.GetSinusoidalSpec(), 1.0);
+    mSynthSine.WriteSilence(out.GetSinusoidalSpec());
 }
 
 namespace {

@@ -82,9 +82,10 @@ private:
     };
 
     bool ConfigureVoice(Voice& voice);
-    // Continues the phases of out's peaks and synthesizes them into out's sinusoidal
-    // spectrum, which gives that spectrum its complex form and size.
-    void SynthesizeOutputPeaks(Frame& out);
+    // Continues the phases of out's peaks, and gives out's sinusoidal spectrum the complex
+    // form and size a synthesis of them would. The input's own sinusoids are not synthesized:
+    // the wet output holds the voices alone, so that spectrum is cleared before they are mixed.
+    void PrepareOutput(Frame& out);
     // Delay in ms to whole frames at the current rate and hop, held within the lines.
     float DelayFrames(float delayMs) const;
     // The line capacity the longest delay needs at the current rate.
