@@ -17,6 +17,8 @@ void HarmonicPath::Configure() {
     mAnalysis.Configure(mAnalysisConfig);
     mSynthesis.Stop();
     mSynthesis.Configure(mSynthesisConfig);
+    // Only the sum is mixed into the output.
+    mSynthesis.SetSynthesizesParts(false);
     // Both frames get every size a hop writes, so that no hop allocates.
     for (DSP::Frame* frame : {&mInput, &mOutput}) {
         mAnalysis.PrepareFrame(*frame);

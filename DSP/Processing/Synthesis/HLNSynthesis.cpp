@@ -154,11 +154,13 @@ bool HLNSynthesis::Do(Spectrum& sinSpectrum, Spectrum& res, Spectrum& sumSpectru
 void HLNSynthesis::SynthesizeFromSpectra(Spectrum& sinSpectrum, Spectrum& res,
                                          Spectrum& sumSpectrum, Audio& out, Audio& sinOut,
                                          Audio& resOut) {
-    SynthesizeHop(mSinSpectralSynthesis, sinSpectrum, mSinOverlapAdd, sinOut);
+    if (mSynthesizesParts)
+        SynthesizeHop(mSinSpectralSynthesis, sinSpectrum, mSinOverlapAdd, sinOut);
     sumSpectrum.SetSize(res.GetSize());
     AddSpectrums(sinSpectrum, res, sumSpectrum);
     SynthesizeHop(mSpectralSynthesis, sumSpectrum, mOverlapAdd, out);
-    SynthesizeHop(mResSpectralSynthesis, res, mResOverlapAdd, resOut);
+    if (mSynthesizesParts)
+        SynthesizeHop(mResSpectralSynthesis, res, mResOverlapAdd, resOut);
 }
 
 // A non-finite bin would stay in the overlap-add buffer for the next hop: the block is made

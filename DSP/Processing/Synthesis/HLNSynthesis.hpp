@@ -65,6 +65,12 @@ public:
     /// Gives a frame the spectrum and audio sizes a Do writes. For the owner's thread.
     void PrepareFrame(Frame& frame) const;
 
+    /// Whether each Do also synthesizes the sinusoids and the residual on their own, into
+    /// the sinusoidal and residual audio blocks (yes unless told otherwise). The sum does
+    /// not depend on them: an owner that reads only the sum saves two of the three inverse
+    /// transforms, and those blocks are then left as they are. Set it before the first Do.
+    void SetSynthesizesParts(bool parts) { mSynthesizesParts = parts; }
+
     InControl& GetCurrentTimeControl() { return mCurrentTime; }
     InControl& GetCurrentPitchControl() { return mCurrentPitch; }
     InPort<SpectralPeakArray>& GetInputSinPeaks() { return mInputSinPeaks; }
@@ -100,6 +106,7 @@ private:
     OverlapAdd mOverlapAdd;
     Audio mWorkAudio; // one spectral synthesis block: 2 * hop samples
     unsigned long mFramesFromPeaks = 0;
+    bool mSynthesizesParts = true;
 
     InPort<SpectralPeakArray> mInputSinPeaks;
     InPort<Spectrum> mInputResSpectrum;

@@ -73,6 +73,19 @@ TEST(HLNSynthesis, SteadyHarmonicToneKeepsItsFundamentalAndLevel) {
     EXPECT_NEAR(Db(Rms(y, from, to) / Rms(x, from, to)), 0.0, 0.5);
 }
 
+TEST(HLNSynthesis, TheSumSynthesizedAloneIsTheSameBitForBit) {
+    // A voiced stretch, then noise.
+    std::vector<float> x = HarmonicTone(100 * kHLNHop);
+    const std::vector<float> noise = GaussianNoise(60 * kHLNHop, 0.05f, 5);
+    x.insert(x.end(), noise.begin(), noise.end());
+    HLNChain whole, sumOnly;
+    sumOnly.synthesis.SetSynthesizesParts(false);
+    EXPECT_EQ(sumOnly.Run(x, 0), whole.Run(x, 0));
+    const Array<float>& part = sumOnly.frame.GetResidualAudioFrame().GetBuffer();
+    for (int i = 0; i < part.Size(); ++i)
+        ASSERT_EQ(part[i], 0.f) << "left as prepared";
+}
+
 TEST(HLNSynthesis, NegativeCentreTimesAndReadySpectraBypassPhaseBookkeeping) {
     GlobalProcessInfo::SetSampleRate(kHLNRate);
     GlobalProcessInfo::SetFrameSize(float(kHLNHop));
