@@ -231,9 +231,6 @@ void HLNHarmonizer::ClearWet(Frame& out) {
     Array<float>& mags = out.GetResidualSpec().GetMagBuffer();
     for (int k = 0; k < mags.Size(); ++k)
         mags[k] = 0.f;
-    Array<ComplexTmpl<float>>& sines = out.GetSinusoidalSpec().GetComplexArray();
-    for (int k = 0; k < sines.Size(); ++k)
-        sines[k] = ComplexTmpl<float>(0.f, 0.f);
 }
 
 void HLNHarmonizer::MixFrames(Frame& out, const Voice& voice, float gain) {

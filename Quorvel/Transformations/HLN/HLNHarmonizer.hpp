@@ -92,7 +92,8 @@ private:
     static std::uint32_t LineFrames();
     // Transposes in into the voice's output and passes it through the voice's lines.
     void RunVoice(Voice& voice, const Frame& in, float ratio, float delayFrames);
-    // Residual magnitudes and sinusoidal bins to 0; residual phases stay the input's.
+    // Residual magnitudes to 0 (the sinusoidal bins are silent since PrepareOutput, which
+    // must not clear these: in place, the voices read them); residual phases stay the input's.
     static void ClearWet(Frame& out);
     // Adds the voice's delayed residual magnitudes and sinusoidal bins (both lines have
     // returned a slot), times gain, to out.
